@@ -1,0 +1,4 @@
+// Private-profile (INI) files.
+#pragma once
+
+#include "platform/win_base.h"
