@@ -2,6 +2,12 @@
 function(iefix_library name)
   cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  if(NOT sources)
+    # A folder whose first sources have not landed yet still offers its headers and links.
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE iefix_config ${ARG_DEPS})
+    return()
+  endif()
   add_library(${name} STATIC ${sources})
   target_link_libraries(${name} PUBLIC iefix_config ${ARG_DEPS})
 endfunction()
