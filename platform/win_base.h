@@ -6,6 +6,8 @@
 #include <cstdint>
 
 using BOOL = int32_t;
+using SHORT = int16_t;
+using USHORT = uint16_t;
 using BYTE = uint8_t;
 using WORD = uint16_t;
 using DWORD = uint32_t;
@@ -38,6 +40,16 @@ using LPBOOL = BOOL*;
 using LPVOID = void*;
 using LPCVOID = const void*;
 using PVOID = void*;
+using LPDWORD = DWORD*;
+using PDWORD_PTR = DWORD_PTR*;
+
+// Calling-convention markers of the Win32 declarations; nothing on this platform.
+#ifndef CALLBACK
+#define CALLBACK
+#endif
+#ifndef WINAPI
+#define WINAPI
+#endif
 
 #define IEFIX_DECLARE_HANDLE(name) \
     struct name##__;               \
