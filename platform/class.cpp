@@ -1,4 +1,6 @@
 // Window classes: registration, lookup by name or atom, superclassing support.
+#include <algorithm>
+#include <cstring>
 #include <cwctype>
 #include <map>
 

@@ -483,6 +483,45 @@ void CookKey(ThreadQueue& q, const RawInput& ev) {
     q.cookedInput.push_back(m);
 }
 
+void EndMoveSize(ThreadQueue& q) {
+    HWND hwnd = q.moveSize.hwnd;
+    q.moveSize = MoveSizeState{};
+    if (GetCapture() == hwnd) ReleaseCapture();
+    SendMessageW(hwnd, WM_EXITSIZEMOVE, 0, 0);
+}
+
+void DriveMoveSize(ThreadQueue& q, const RawInput& ev) {
+    MoveSizeState s = q.moveSize;
+    if (!IsWindow(s.hwnd) || GetCapture() != s.hwnd) {
+        q.moveSize = MoveSizeState{};
+        if (IsWindow(s.hwnd)) SendMessageW(s.hwnd, WM_EXITSIZEMOVE, 0, 0);
+        return;
+    }
+    RECT r = s.startRect;
+    if (ev.mouse && ev.what == MOUSEEVENTF_MOVE) {
+        int dx = ev.pt.x - s.start.x, dy = ev.pt.y - s.start.y;
+        if ((s.cmd & 0xFFF0) == SC_MOVE) {
+            OffsetRect(&r, dx, dy);
+            SendMessageW(s.hwnd, WM_MOVING, 0, reinterpret_cast<LPARAM>(&r));
+        } else {
+            int edge = static_cast<int>(s.cmd & 0xF);  // WMSZ_LEFT (1) .. WMSZ_BOTTOMRIGHT (8)
+            if (edge == 1 || edge == 4 || edge == 7) r.left += dx;
+            if (edge == 2 || edge == 5 || edge == 8) r.right += dx;
+            if (edge == 3 || edge == 4 || edge == 5) r.top += dy;
+            if (edge == 6 || edge == 7 || edge == 8) r.bottom += dy;
+            SendMessageW(s.hwnd, WM_SIZING, static_cast<WPARAM>(edge), reinterpret_cast<LPARAM>(&r));
+        }
+        SetWindowPos(s.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    } else if (ev.mouse && ev.what == MOUSEEVENTF_LEFTUP) {
+        EndMoveSize(q);
+    } else if (!ev.mouse && !ev.up && ev.vk == VK_ESCAPE) {
+        SetWindowPos(s.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        EndMoveSize(q);
+    }
+}
+
 // Routes the head event if it is this thread's. False when there is none for this thread.
 bool CookOne(ThreadQueue& q) {
     RawInput ev;
@@ -506,7 +545,9 @@ bool CookOne(ThreadQueue& q) {
             break;
         }
     }
-    if (!ev.mouse) {
+    if (q.moveSize.hwnd) {
+        DriveMoveSize(q, ev);
+    } else if (!ev.mouse) {
         CookKey(q, ev);
     } else if (ev.what == MOUSEEVENTF_WHEEL || ev.what == MOUSEEVENTF_HWHEEL) {
         CookWheel(q, ev);

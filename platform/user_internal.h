@@ -101,6 +101,14 @@ struct TimerEntry {
     uint64_t due = 0;
 };
 
+// A system move or size (SC_MOVE, SC_SIZE) under way: the mouse drives the window.
+struct MoveSizeState {
+    HWND hwnd = nullptr;
+    WPARAM cmd = 0;
+    POINT start{};
+    RECT startRect{};
+};
+
 struct ThreadQueue {
     DWORD threadId = 0;
 
@@ -124,6 +132,7 @@ struct ThreadQueue {
     // Touched only by the owning thread.
     std::deque<MSG> cookedInput;
     int sendDepth = 0;  // > 0 while handling a message sent from another thread
+    MoveSizeState moveSize;
     MSG last{};
 
     void Signal();  // takes mutex
