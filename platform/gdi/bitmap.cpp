@@ -272,6 +272,7 @@ namespace {
 
 // The 32-bit pixel at a logical point, or null outside the clip.
 uint32_t* PixelAt(const Dc& dc, int x, int y) {
+    if (dc.drawsNowhere()) return nullptr;
     POINT o = dc.logicalOrigin();
     long long px = static_cast<long long>(x) + o.x, py = static_cast<long long>(y) + o.y;
     Surface s = dc.surface();
