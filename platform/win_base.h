@@ -6,6 +6,8 @@
 #include <cstdint>
 
 using BOOL = int32_t;
+using SHORT = int16_t;
+using USHORT = uint16_t;
 using BYTE = uint8_t;
 using WORD = uint16_t;
 using DWORD = uint32_t;
@@ -38,6 +40,16 @@ using LPBOOL = BOOL*;
 using LPVOID = void*;
 using LPCVOID = const void*;
 using PVOID = void*;
+using LPDWORD = DWORD*;
+using PDWORD_PTR = DWORD_PTR*;
+
+// Calling-convention markers of the Win32 declarations; nothing on this platform.
+#ifndef CALLBACK
+#define CALLBACK
+#endif
+#ifndef WINAPI
+#define WINAPI
+#endif
 
 #define IEFIX_DECLARE_HANDLE(name) \
     struct name##__;               \
@@ -63,6 +75,9 @@ using HMODULE = HINSTANCE;
 using HGDIOBJ = void*;
 using HCURSOR = HICON;
 
+// glib defines TRUE and FALSE as macros; whichever header comes first, these are the ones.
+#undef TRUE
+#undef FALSE
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 constexpr DWORD MAX_PATH = 260;
