@@ -255,3 +255,27 @@ TEXTMETRICW MetricsOf(const Font& font) {
 }
 
 }  // namespace gdi
+
+#if defined(__SANITIZE_ADDRESS__)
+// pango keeps fontconfig patterns in per-thread font maps that are never torn down; the leak
+// checker would report them at exit in every program that draws text. They are not ours.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+#endif
+
+#if defined(__SANITIZE_THREAD__)
+// The text stack below us synchronises with atomics the thread checker cannot see, since those
+// libraries are not built with it; their own races are not ours to report.
+extern "C" const char* __tsan_default_suppressions() {
+    return "race:libglib-2.0.so\n"
+           "race:libfontconfig.so\n"
+           "race:libharfbuzz.so\n"
+           "race:libpango-1.0.so\n"
+           "race:libpangoft2-1.0.so\n"
+           "race:libpangocairo-1.0.so\n"
+           "race:libcairo.so\n"
+           "race:libpixman-1.so\n"
+           "race:libfreetype.so\n";
+}
+#endif
