@@ -75,6 +75,9 @@ using HMODULE = HINSTANCE;
 using HGDIOBJ = void*;
 using HCURSOR = HICON;
 
+// glib defines TRUE and FALSE as macros; whichever header comes first, these are the ones.
+#undef TRUE
+#undef FALSE
 constexpr BOOL TRUE = 1;
 constexpr BOOL FALSE = 0;
 constexpr DWORD MAX_PATH = 260;
