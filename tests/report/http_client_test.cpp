@@ -206,36 +206,53 @@ TEST_F(HttpClientTest, RequestUrlTooLongIsNotSent) {
 
 // The one test that waits out the transfer time-out: the first attempt receives part of a body
 // and then nothing; the second attempt answers at once.
-TEST_F(HttpClientTest, AStalledTransferEndsAfterFiveSecondsAndIsRetried) {
+class StalledTransferTest : public ::testing::Test {
+  protected:
+    void Release() {
+        {
+            std::lock_guard<std::mutex> hold(lock);
+            released = true;
+        }
+        wake.notify_all();
+    }
+
+    // Declared before the server, so the server's handler threads end before these go.
     std::mutex lock;
-    std::condition_variable released;
-    bool done = false;
+    std::condition_variable wake;
+    bool released = false;
     std::atomic<int> attempts{0};
-    server.OnPost("/stalls", [&](const ReceivedPost&, httplib::Response& res) {
+
+    ProxyEnvironment env;
+    FormServer server;
+    HttpClient client;
+};
+
+TEST_F(StalledTransferTest, EndsAfterFiveSecondsAndIsRetried) {
+    server.OnPost("/stalls", [this](const ReceivedPost&, httplib::Response& res) {
         if (++attempts > 1) {
             res.set_content("cd0", "text/plain");
             return;
         }
-        res.set_chunked_content_provider("text/plain", [&](size_t offset, httplib::DataSink& sink) {
-            if (offset == 0) {
-                sink.write("ab", 2);
-                return true;
-            }
-            std::unique_lock<std::mutex> hold(lock);
-            released.wait_for(hold, std::chrono::seconds(10), [&] { return done; });
-            return false;
-        });
+        res.set_chunked_content_provider(
+            "text/plain", [this](size_t offset, httplib::DataSink& sink) {
+                if (offset == 0) {
+                    sink.write("ab", 2);
+                    return true;
+                }
+                std::unique_lock<std::mutex> hold(lock);
+                wake.wait_for(hold, std::chrono::seconds(10), [this] { return released; });
+                return false;
+            });
     });
-    Connect();
+    server.Start();
+    ASSERT_EQ(client.Init(server.baseUrl().c_str(), L""), 0);
 
+    wchar_t response[260] = {0};
+    FormFields fields;
     auto start = std::chrono::steady_clock::now();
-    int status = Post(L"/stalls");
+    int status = client.PostForm(L"/stalls", fields, response, 260);
     auto elapsed = std::chrono::steady_clock::now() - start;
-    {
-        std::lock_guard<std::mutex> hold(lock);
-        done = true;
-    }
-    released.notify_all();
+    Release();
 
     EXPECT_EQ(status, 200);
     EXPECT_STREQ(response, L"abcd0");
