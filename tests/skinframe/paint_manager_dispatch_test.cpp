@@ -1,12 +1,14 @@
 // The paint window's messages turned into control events, and the painting of the tree, on the
 // headless display: input through SendInput where the display makes the message, the message
 // itself where only the manager's answer to it matters.
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "platform/win_kernel.h"
+#include "support/temp_dir.h"
 #include "tests/skinframe/paint_manager_fixture.h"
 
 namespace {
@@ -529,6 +531,135 @@ TEST(DispatchPaint, HalfTransparentColoursBlendOverWhatIsBelow) {
     const DWORD px = window.Pixel(10, 10);
     EXPECT_NEAR(static_cast<int>((px >> 16) & 0xFF), 128, 2);
     EXPECT_NEAR(static_cast<int>(px & 0xFF), 127, 2);
+}
+
+TEST(DispatchPaint, PngImagesDrawWithTheirMaskColourTransparent) {
+    // A 4x4 picture: red on the left, magenta (the mask colour) on the right.
+    TempDir dir;
+    cairo_surface_t* png = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 4, 4);
+    cairo_t* cr = cairo_create(png);
+    cairo_set_source_rgb(cr, 1, 0, 0);
+    cairo_rectangle(cr, 0, 0, 2, 4);
+    cairo_fill(cr);
+    cairo_set_source_rgb(cr, 1, 0, 1);
+    cairo_rectangle(cr, 2, 0, 2, 4);
+    cairo_fill(cr);
+    cairo_destroy(cr);
+    ASSERT_EQ(cairo_surface_write_to_png(png, dir.File("pic.png").c_str()), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(png);
+
+    const std::wstring folder(dir.path().begin(), dir.path().end());
+    CPaintManagerUI::SetResourcePath(folder.c_str());
+    TestWindow window(80, 40);
+    auto* root = new CHorizontalLayoutUI;
+    root->SetBkColor(0xFF0000FF);
+    auto* masked = new CControlUI;
+    masked->SetBkImage(L"file='pic.png' mask='#FFFF00FF'");
+    auto* missing = new CControlUI;
+    missing->SetBkImage(L"nothing_here.png");
+    root->Add(masked);
+    root->Add(missing);
+    window.Attach(root);
+    EXPECT_EQ(window.Pixel(5, 20), 0xFF0000u);
+    EXPECT_EQ(window.Pixel(35, 20), 0x0000FFu) << "the mask colour lets the background through";
+    EXPECT_EQ(window.Pixel(60, 20), 0x0000FFu) << "a missing image draws nothing";
+    const TImageInfo* info = window.manager.GetImage(L"pic.png");
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->nX, 4);
+    EXPECT_TRUE(info->bAlpha);
+    EXPECT_EQ(window.manager.GetImage(L"nothing_here.png"), nullptr);
+    CPaintManagerUI::SetResourcePath(L"");
+}
+
+// The whole path a user takes: a window of its own with labels, buttons and a progress bar,
+// painted, clicked, hovered, typed at, scrolled and ticking, all through the display's input.
+TEST(DispatchWindow, AWindowOfLabelsButtonsAndProgressReactsToTheUser) {
+    TestWindow window(240, 120);
+    auto* root = new CVerticalLayoutUI;
+    root->ApplyAttributeList(L"bkcolor=\"#FFFFFFFF\" inset=\"10,10,10,10\" childpadding=\"10\"");
+    auto* title = new CLabelUI;
+    title->ApplyAttributeList(
+        L"name=\"title\" text=\"Repair\" height=\"20\" textcolor=\"#FF000000\"");
+    auto* buttons = new CHorizontalLayoutUI;
+    buttons->ApplyAttributeList(L"height=\"30\" childpadding=\"20\"");
+    auto* ok = new Recorder<CButtonUI>(L"ok");
+    ok->ApplyAttributeList(L"bkcolor=\"#FF00FF00\" hotbkcolor=\"#FFFF0000\"");
+    auto* cancel = new Recorder<CButtonUI>(L"cancel");
+    cancel->ApplyAttributeList(L"bkcolor=\"#FF008000\"");
+    buttons->Add(ok);
+    buttons->Add(cancel);
+    auto* progress = new Recorder<CProgressUI>(L"progress");
+    progress->ApplyAttributeList(L"bkcolor=\"#FF000000\" forecolor=\"#FF0000FF\" value=\"25\"");
+    root->Add(title);
+    root->Add(buttons);
+    root->Add(progress);
+    NotifyRecorder notes;
+    window.manager.AddNotifier(&notes);
+    window.Attach(root);
+
+    // Layout: 220 wide inside the inset; buttons share 200 after the padding.
+    EXPECT_EQ(ok->GetPos().left, 10);
+    EXPECT_EQ(ok->GetPos().right, 110);
+    EXPECT_EQ(cancel->GetPos().left, 130);
+    EXPECT_EQ(progress->GetPos().top, 80);
+    EXPECT_EQ(progress->GetPos().bottom, 110);
+    EXPECT_EQ(window.Pixel(50, 55), 0x00FF00u);
+    EXPECT_EQ(window.Pixel(150, 55), 0x008000u);
+    EXPECT_EQ(window.Pixel(60, 95), 0x0000FFu) << "a quarter of the bar is done";
+    EXPECT_EQ(window.Pixel(100, 95), 0x000000u);
+    EXPECT_EQ(window.Pixel(115, 55), 0xFFFFFFu) << "the gap between the buttons";
+    EXPECT_TRUE(notes.Saw(L"windowinit:")) << "the root has no name";
+    EXPECT_EQ(window.manager.GetFocus(), ok) << "the first tab stop";
+
+    // Hover: the pointer over "ok" lights it up.
+    MouseAtClient(50, 55);
+    Pump();
+    EXPECT_EQ(ok->Count(UIEVENT_MOUSEENTER), 1);
+    EXPECT_EQ(window.Pixel(50, 55), 0xFF0000u);
+    MouseAtClient(150, 55);
+    Pump();
+    EXPECT_EQ(window.Pixel(50, 55), 0x00FF00u);
+
+    // Click on "cancel".
+    MouseAtClient(150, 55, MOUSEEVENTF_LEFTDOWN);
+    MouseAtClient(150, 55, MOUSEEVENTF_LEFTUP);
+    Pump();
+    EXPECT_TRUE(notes.Saw(L"click:cancel"));
+    EXPECT_EQ(window.manager.GetFocus(), cancel);
+
+    // Keys: Tab goes round to "ok", Space clicks it.
+    notes.seen.clear();
+    pmtest::Key(VK_TAB);
+    pmtest::Key(VK_TAB, true);
+    Pump();
+    EXPECT_EQ(window.manager.GetFocus(), ok);
+    pmtest::Key(VK_SPACE);
+    pmtest::Key(VK_SPACE, true);
+    Pump();
+    EXPECT_TRUE(notes.Saw(L"click:ok"));
+    EXPECT_NE(ok->Last(UIEVENT_KEYUP), nullptr);
+
+    // Wheel over the progress bar.
+    MouseAtClient(60, 95);
+    MouseAtClient(60, 95, MOUSEEVENTF_WHEEL, 120);
+    Pump();
+    ASSERT_NE(progress->Last(UIEVENT_SCROLLWHEEL), nullptr);
+    EXPECT_EQ(progress->Last(UIEVENT_SCROLLWHEEL)->wParam, 0u);
+
+    // A timer moves the bar; the next paint shows it.
+    progress->OnEvent += [progress](void* param) {
+        if (static_cast<TEventUI*>(param)->Type == UIEVENT_TIMER) progress->SetValue(100);
+        return true;
+    };
+    ASSERT_TRUE(window.manager.SetTimer(progress, 1, 10));
+    for (int i = 0; i < 100 && !notes.Saw(L"timer:progress"); ++i) {
+        ::Sleep(5);
+        Pump();
+    }
+    EXPECT_TRUE(notes.Saw(L"timer:progress"));
+    window.manager.KillTimer(progress, 1);
+    Pump();
+    EXPECT_EQ(window.Pixel(200, 95), 0x0000FFu);
 }
 
 }  // namespace
