@@ -662,4 +662,23 @@ TEST(DispatchWindow, AWindowOfLabelsButtonsAndProgressReactsToTheUser) {
     EXPECT_EQ(window.Pixel(200, 95), 0x0000FFu);
 }
 
+TEST(DispatchPaint, ALayeredWindowKeepsItsAlphaAndARichEditCornerIsMadeOpaque) {
+    TestWindow window(60, 40);
+    window.manager.SetUseLayeredWindow(true);
+    window.manager.SetRichEditCorner({30, 0, 0, 0});
+    auto* root = new CContainerUI;
+    root->SetBkColor(0x80FF0000);
+    window.Attach(root);
+    EXPECT_NE(::GetWindowLongPtrW(window.hwnd, GWL_EXSTYLE) & static_cast<LONG_PTR>(WS_EX_LAYERED),
+              0);
+    EXPECT_NEAR(static_cast<int>(window.RawPixel(10, 10) >> 24), 128, 2) << "left of the corner";
+    EXPECT_EQ(window.RawPixel(45, 10) >> 24, 0xFFu) << "inside the rich-edit area";
+    // A restore repaints the whole client area.
+    LRESULT result = 0;
+    window.manager.MessageHandler(WM_SYSCOMMAND, SC_RESTORE, 0, result);
+    ::InvalidateRect(window.hwnd, nullptr, FALSE);
+    Pump();
+    EXPECT_NEAR(static_cast<int>(window.RawPixel(10, 10) >> 24), 128, 2) << "no alpha piled up";
+}
+
 }  // namespace

@@ -2,11 +2,13 @@
 // listeners that record what reaches them.
 #pragma once
 
+#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "platform/gdi/surface_dc.h"
 #include "platform/win_gdi.h"
 #include "platform/win_user.h"
 #include "skinframe/controls/controls.h"
@@ -89,6 +91,22 @@ class TestWindow {
         const COLORREF c = ::GetPixel(dc, x, y);
         ::ReleaseDC(hwnd, dc);
         return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    }
+
+    // The raw pixel at client (x, y) as 0xAARRGGBB (premultiplied), alpha included.
+    DWORD RawPixel(int x, int y) const {
+        HDC dc = ::GetDC(hwnd);
+        cairo_surface_t* surface = ::SurfaceOfDC(dc);
+        const POINT origin = ::OriginOfDC(dc);
+        DWORD value = 0;
+        if (surface) {
+            const unsigned char* data = cairo_image_surface_get_data(surface);
+            const int stride = cairo_image_surface_get_stride(surface);
+            value = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(origin.y + y) *
+                                                                 stride)[origin.x + x];
+        }
+        ::ReleaseDC(hwnd, dc);
+        return value;
     }
 
     HWND hwnd = nullptr;
