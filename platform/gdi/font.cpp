@@ -157,6 +157,7 @@ std::string WideToUtf8(const WCHAR* text, size_t length) {
     out.reserve(length);
     for (size_t i = 0; i < length; ++i) {
         char32_t c = static_cast<char32_t>(text[i]);
+        if (c == 0) continue;  // pango takes no NUL inside a text
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length) {
             char32_t low = static_cast<char32_t>(text[i + 1]);
             if (low >= 0xDC00 && low <= 0xDFFF) {

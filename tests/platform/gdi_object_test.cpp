@@ -206,6 +206,7 @@ TEST(GdiBitmap, UnsupportedOrBrokenDibRequestsFail) {
         {"zero height", 4, 0, 32, 1, BI_RGB, false},
         {"negative width", -4, -4, 32, 1, BI_RGB, false},
         {"too wide", 40000, -1, 32, 1, BI_RGB, false},
+        {"too many pixels", 30000, -30000, 32, 1, BI_RGB, false},
         {"two planes", 4, -4, 32, 2, BI_RGB, false},
         {"compressed", 4, -4, 32, 1, 1 /* BI_RLE8 */, false},
         {"file mapping", 4, -4, 32, 1, BI_RGB, true},

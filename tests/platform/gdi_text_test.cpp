@@ -304,6 +304,9 @@ TEST(GdiText, EndEllipsisShortensTheLineToFit) {
     TextCanvas plain(400, 40);
     DrawTextW(plain.dc(), text, -1, &r, DT_SINGLELINE);
     EXPECT_FALSE(SamePixels(canvas, plain));
+    // Measuring against an empty rectangle gives the whole text's size.
+    RECT own = canvas.Calc(text, DT_SINGLELINE | DT_END_ELLIPSIS, RECT{0, 0, 0, 0});
+    EXPECT_EQ(own.right, canvas.Calc(text, DT_SINGLELINE, RECT{0, 0, 0, 0}).right);
     // A text that fits is left whole.
     RECT whole = canvas.Calc(L"hosts", DT_SINGLELINE | DT_END_ELLIPSIS, RECT{0, 0, 150, 0});
     EXPECT_EQ(whole.right, canvas.Calc(L"hosts", DT_SINGLELINE, RECT{0, 0, 150, 0}).right);
@@ -356,6 +359,7 @@ TEST(GdiText, BadDrawTextArgumentsFailQuietly) {
     EXPECT_EQ(DrawTextW(nullptr, L"x", -1, &r, 0), 0);
     EXPECT_FALSE(TextOutW(canvas.dc(), 0, 0, L"x", -1));
     EXPECT_EQ(canvas.Ink().count, 0);
+    EXPECT_GT(DrawTextW(canvas.dc(), L"a\0b", 3, &r, DT_CALCRECT), 0);  // an embedded NUL
     // Only the given count is drawn.
     RECT calc{0, 0, 0, 0}, calcAll{0, 0, 0, 0};
     DrawTextW(canvas.dc(), L"abc", 1, &calc, DT_CALCRECT | DT_SINGLELINE);
