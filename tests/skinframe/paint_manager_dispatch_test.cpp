@@ -21,7 +21,7 @@ using pmtest::TestWindow;
 
 bool Deliver(CPaintManagerUI& manager, UINT msg, WPARAM wParam, LPARAM lParam,
              LRESULT* result = nullptr) {
-    LRESULT r = 0;
+    LRESULT r = result ? *result : 0;
     const bool handled = manager.MessageHandler(msg, wParam, lParam, r);
     if (result) *result = r;
     return handled;
@@ -68,6 +68,11 @@ class Dispatch : public testing::Test {
         root->Add(bottom);
         window.manager.AddNotifier(&notes);
         window.Attach(root);
+        // The first paint focused the first tab stop; the tests start from no focus.
+        window.manager.SetFocus(nullptr);
+        for (auto* c : {left, right, bottom}) c->events.clear();
+        label->events.clear();
+        progress->events.clear();
         notes.seen.clear();
     }
     void TearDown() override {
@@ -208,9 +213,9 @@ TEST_F(Dispatch, WheelDirectionAndTheHoverWorkedOutAgain) {
         WPARAM expected;
     } const cases[] = {{-120, 1}, {120, 0}, {-1, 1}, {0, 0}};
     for (const auto& c : cases) {
-        bottom->events.clear();
         // Away first, so the wheel's own move is what brings the hover back.
         Deliver(window.manager, WM_MOUSEMOVE, 0, At(20, 125));
+        bottom->events.clear();
         Deliver(window.manager, WM_MOUSEWHEEL, MAKEWPARAM(0, c.delta), AtScreen(150, 170));
         const std::vector<int> types = bottom->Types();
         ASSERT_GE(types.size(), 2u) << c.delta;

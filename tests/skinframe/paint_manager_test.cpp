@@ -436,8 +436,10 @@ TEST(PaintManagerShortcut, AltKeyFocusesAndActivatesTheControlALabelHandsItTo) {
     button->SetName(L"button");
     other->SetName(L"other");
     other->SetShortcut(L'o');
-    root->Add(label);
+    // The search runs children from last to first, so the label hands its shortcut to the
+    // control before it.
     root->Add(button);
+    root->Add(label);
     root->Add(other);
     window.Attach(root);
     NotifyRecorder notes;
