@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/gdi/surface_dc.h"
+#include "platform/win_gdi.h"
+
 namespace webengine {
 
 namespace {
@@ -13,11 +16,20 @@ constexpr size_t kMaxRects = 16;
 
 }  // namespace
 
+ViewSurface::ViewSurface() : dc_(CreateCompatibleDC(nullptr)) {}
+
 ViewSurface::~ViewSurface() {
     release();
+    if (dc_ != nullptr) DeleteDC(dc_);
 }
 
 void ViewSurface::release() {
+    if (dc_ != nullptr && initialBitmap_ != nullptr) {
+        SelectObject(dc_, initialBitmap_);
+        initialBitmap_ = nullptr;
+    }
+    if (bitmap_ != nullptr) DeleteObject(bitmap_);
+    bitmap_ = nullptr;
     if (back_ != nullptr) cairo_surface_destroy(back_);
     if (front_ != nullptr) cairo_surface_destroy(front_);
     back_ = nullptr;
@@ -38,6 +50,10 @@ bool ViewSurface::resize(int width, int height) {
         cairo_surface_status(front_) != CAIRO_STATUS_SUCCESS) {
         release();
         return false;
+    }
+    if (dc_ != nullptr) {
+        bitmap_ = CreateBitmapOnSurface(front_);
+        if (bitmap_ != nullptr) initialBitmap_ = SelectObject(dc_, bitmap_);
     }
     width_ = width;
     height_ = height;

@@ -13,7 +13,7 @@ namespace webengine {
 
 class ViewSurface {
   public:
-    ViewSurface() = default;
+    ViewSurface();
     ~ViewSurface();
     ViewSurface(const ViewSurface&) = delete;
     ViewSurface& operator=(const ViewSurface&) = delete;
@@ -40,6 +40,9 @@ class ViewSurface {
     int height_ = 0;
     cairo_surface_t* back_ = nullptr;
     cairo_surface_t* front_ = nullptr;
+    // The bitmap wraps front_'s pixels; the memory DC keeps it selected.
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ initialBitmap_ = nullptr;
     HDC dc_ = nullptr;
 };
 

@@ -1,15 +1,15 @@
 // A view of a given size with a recording buffer handler, and pixel reading.
 #pragma once
 
-#include <cairo.h>
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "platform/win_gdi.h"
+#include "support/temp_dir.h"
 #include "webengine/web_engine.h"
-#include "webengine/web_view.h"
 
 struct Rgb {
     int r, g, b;
@@ -59,14 +59,16 @@ class ViewTest : public ::testing::Test {
         view->loadFile(path.c_str());
         view->tick();
     }
+    // Writes a page into a private folder and opens it.
+    void OpenHtml(const std::string& html, int width = 400, int height = 200) {
+        TempDir::Write(dir.File("page.html"), html);
+        std::string path = dir.File("page.html");
+        Open(std::wstring(path.begin(), path.end()), width, height);
+    }
+    // Read back through the view's device context, as the host window copies it.
     Rgb Pixel(int x, int y) {
-        cairo_surface_t* s = static_cast<webengine::WebView*>(view)->surface();
-        cairo_surface_flush(s);
-        const unsigned char* data = cairo_image_surface_get_data(s);
-        int stride = cairo_image_surface_get_stride(s);
-        uint32_t p = *reinterpret_cast<const uint32_t*>(data + y * stride + x * 4);
-        return Rgb{static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
-                   static_cast<int>(p & 0xFF)};
+        COLORREF c = GetPixel(view->getViewDC(), x, y);
+        return Rgb{GetRValue(c), GetGValue(c), GetBValue(c)};
     }
     std::wstring Text(jsValue v) {
         const wchar_t* text = jsToStringW(view->globalExec(), v);
@@ -81,4 +83,5 @@ class ViewTest : public ::testing::Test {
 
     wvWebView* view = nullptr;
     RecordingBufHandler buffer;
+    TempDir dir;
 };
