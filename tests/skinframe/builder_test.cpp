@@ -401,7 +401,7 @@ TEST(DialogBuilder, IncludeInsertsTheIncludedChildrenCountTimes) {
         {L"<Include count=\"2\" />", {}},
         {L"<Include />", {}},
         {L"<Include source=\"missing.xml\" />", {}},
-        {L"<Include source=\"&lt;I&gt;&lt;Label&gt;\" />", {}},
+        {L"<Include source=\"&lt;I&gt;&lt;Label&gt;&lt;/I&gt;\" />", {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.include);
