@@ -127,8 +127,10 @@ HostsFixResult ReplaceFile(const std::string& target, int fd, const struct stat&
             return RewriteInPlace(fd, original, output);
         return HostsFixResult::kWriteFailed;
     }
-    bool owned = (st.st_uid == geteuid() && st.st_gid == getegid()) ||
-                 fchown(out.get(), st.st_uid, st.st_gid) == 0;
+    struct stat created;
+    bool owned = fstat(out.get(), &created) == 0 &&
+                 ((created.st_uid == st.st_uid && created.st_gid == st.st_gid) ||
+                  fchown(out.get(), st.st_uid, st.st_gid) == 0);
     if (!owned) {
         // A file that cannot carry the old owner must not replace the old one.
         out.Reset();

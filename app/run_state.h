@@ -5,14 +5,14 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/win_base.h"
+#include "platform/win_user.h"
 
-// Custom messages of the main window (WM_USER + n). 0x0468 and 0x0469 are unused.
-constexpr UINT WM_WND_MOVE = 0x0465;      // wParam, lParam: signed x and y offsets
-constexpr UINT WM_START_CHECK = 0x0466;   // starts a repair run
-constexpr UINT WM_CALL_PAGE = 0x0467;     // wParam: page function name, lParam: JSON text
-constexpr UINT WM_FEED_BACK = 0x046A;     // wParam: feedback page number
-constexpr UINT WM_CHECK_FINISH = 0x046B;  // the run has finished
+// Custom messages of the main window. WM_USER + 104 and + 105 are unused.
+constexpr UINT WM_WND_MOVE = WM_USER + 101;      // wParam, lParam: signed x and y offsets
+constexpr UINT WM_START_CHECK = WM_USER + 102;   // starts a repair run
+constexpr UINT WM_CALL_PAGE = WM_USER + 103;     // wParam: page function name, lParam: JSON text
+constexpr UINT WM_FEED_BACK = WM_USER + 106;     // wParam: feedback page number
+constexpr UINT WM_CHECK_FINISH = WM_USER + 107;  // the run has finished
 
 // Set once by the main window before any worker exists; null until then, and a message sent
 // to a null window goes nowhere.
