@@ -66,6 +66,17 @@ TEST_F(ReportToolLogTest, ArrivesAsASignedFormThroughTheUsersProxy) {
     EXPECT_LE(std::stoll(form.Value("_t")), after);
     EXPECT_EQ(form.Value("token"), ServerSideToken(form));
     EXPECT_FALSE(std::filesystem::exists(logIni_)) << "a delivered event was also stored";
+
+    // The server's host on the bypass list: the next report goes direct. This also leaves the
+    // process-wide client without a proxy for the tests after this one, as a proxy found once
+    // is kept while no proxy list is configured.
+    setenv("no_proxy", "127.0.0.1", 1);
+    ReportToolLog("2", "2", "");
+    const auto direct = server.Forms();
+    ASSERT_EQ(direct.size(), 2u);
+    EXPECT_EQ(direct[1].via, "");
+    EXPECT_EQ(direct[1].Value("state"), "2");
+    EXPECT_EQ(direct[1].Value("token"), ServerSideToken(direct[1]));
 }
 
 TEST_F(ReportToolLogTest, UndeliveredEventsLandBesideTheExecutableInOrder) {
