@@ -202,6 +202,12 @@ struct INPUT {
 };
 using LPINPUT = INPUT*;
 
+struct STYLESTRUCT {
+    DWORD styleOld;
+    DWORD styleNew;
+};
+using LPSTYLESTRUCT = STYLESTRUCT*;
+
 struct NMHDR {
     HWND hwndFrom;
     UINT_PTR idFrom;

@@ -5,6 +5,10 @@
 #include <unistd.h>
 #include <zip.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -31,12 +35,58 @@ inline void SkipWhitespace(LPWSTR& p) {
     while (IsSpace(*p)) ++p;
 }
 
-inline bool IsNameChar(WCHAR ch) {
-    return ch == L'_' || ch == L':' || skin::IsWideAlnum(ch);
+// Which ASCII characters may appear in a name, looked up in one step.
+constexpr auto kAsciiNameChar = [] {
+    struct Table {
+        bool c[128] = {};
+    } t;
+    for (int ch = '0'; ch <= '9'; ++ch) t.c[ch] = true;
+    for (int ch = 'a'; ch <= 'z'; ++ch) t.c[ch] = true;
+    for (int ch = 'A'; ch <= 'Z'; ++ch) t.c[ch] = true;
+    t.c[int{'_'}] = t.c[int{':'}] = true;
+    return t;
+}();
+
+// Steps over a name; combining marks after a name character go with it, as CharNextW steps.
+inline void SkipIdentifier(LPWSTR& p) {
+    LPWSTR const start = p;
+    for (;;) {
+        const WCHAR ch = *p;
+        if (static_cast<unsigned>(ch) < 128) {
+            if (!kAsciiNameChar.c[ch]) return;
+        } else if (!(p != start && skin::IsCombiningMark(ch)) && !skin::IsWideAlnum(ch)) {
+            return;
+        }
+        ++p;
+    }
 }
 
-inline void SkipIdentifier(LPWSTR& p) {
-    while (IsNameChar(*p)) p = skin::NextChar(p);
+// The text buffer carries a few zero characters after its terminator, so that scans reading a
+// block of characters at a time never leave the allocation.
+constexpr size_t kTextPadding = 8;
+
+LPWSTR AllocateText(size_t length) {
+    return static_cast<LPWSTR>(std::malloc((length + 1 + kTextPadding) * sizeof(WCHAR)));
+}
+
+// The first position at or after p holding one of the stop characters a, b, c, d. The text must
+// be padded (above) and contain a stop before its end; the terminator always is one.
+inline LPWSTR FindStop(LPWSTR p, WCHAR a, WCHAR b, WCHAR c, WCHAR d) {
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi32(a), vb = _mm_set1_epi32(b);
+    const __m128i vc = _mm_set1_epi32(c), vd = _mm_set1_epi32(d);
+    for (;; p += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hit =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi32(v, va), _mm_cmpeq_epi32(v, vb)),
+                         _mm_or_si128(_mm_cmpeq_epi32(v, vc), _mm_cmpeq_epi32(v, vd)));
+        const int mask = _mm_movemask_ps(_mm_castsi128_ps(hit));
+        if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    }
+#else
+    while (*p != a && *p != b && *p != c && *p != d) ++p;
+    return p;
+#endif
 }
 
 inline bool StartsWith(LPCWSTR p, LPCWSTR prefix) {
@@ -267,14 +317,14 @@ bool CMarkup::Load(LPCWSTR pstrXML) {
     if (pstrXML == nullptr) pstrXML = L"";
     const size_t length = std::wcslen(pstrXML);
     if (length > kMaxTextChars) return Failed(L"File too large");
-    auto* text = static_cast<LPWSTR>(std::malloc((length + 1) * sizeof(WCHAR)));
+    LPWSTR text = AllocateText(length);
     if (text == nullptr) return Failed(L"Out of memory");
     std::wmemcpy(text, pstrXML, length + 1);
     return LoadBuffer(text, length);
 }
 
 bool CMarkup::LoadBuffer(LPWSTR pstrText, size_t length) {
-    pstrText[length] = 0;
+    std::wmemset(pstrText + length, 0, 1 + kTextPadding);
     m_pstrXML = pstrText;
     if (Parse()) return true;
     Release();
@@ -298,8 +348,7 @@ bool CMarkup::LoadFromMem(const BYTE* pByte, DWORD dwSize, int encoding) {
             chars = MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(dwSize), nullptr, 0);
         }
         if (chars < 0) chars = 0;
-        auto* text =
-            static_cast<LPWSTR>(std::malloc((static_cast<size_t>(chars) + 1) * sizeof(WCHAR)));
+        LPWSTR text = AllocateText(static_cast<size_t>(chars));
         if (text == nullptr) return Failed(L"Out of memory");
         if (chars > 0) {
             chars = MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(dwSize), text, chars);
@@ -320,7 +369,7 @@ bool CMarkup::LoadFromMem(const BYTE* pByte, DWORD dwSize, int encoding) {
         return Failed(L"Missing byte-order mark");
     }
     const size_t units = dwSize / 2 - 1;
-    auto* text = static_cast<LPWSTR>(std::malloc((units + 1) * sizeof(WCHAR)));
+    LPWSTR text = AllocateText(units);
     if (text == nullptr) return Failed(L"Out of memory");
     const BYTE* in = pByte + 2;
     auto unitAt = [&](size_t i) -> unsigned {
@@ -480,17 +529,22 @@ bool CMarkup::Parse() {
         SkipWhitespace(p);
         if (*p != L'<') return Failed(L"Expected start tag", p);
         if (p[1] == L'/') {
-            // Trailing end tags after the top level are left alone.
+            // An end tag at the top level ends the document; nothing after it is read.
             if (iParent == 0) return true;
             // The end tag of the current parent.
             const ULONG iElement = iParent;
             LPCWSTR name = text + m_pElements[iElement].iStart;
-            const size_t nameLength = std::wcslen(name);
             *p = 0;
             p += 2;
             SkipWhitespace(p);
-            if (std::wcsncmp(p, name, nameLength) != 0) return Failed(L"Unmatched closing tag", p);
-            p += nameLength;
+            // The end tag repeats the name exactly (the name is cut off by its zero).
+            LPWSTR q = p;
+            while (*name != 0 && *q == *name) {
+                ++q;
+                ++name;
+            }
+            if (*name != 0) return Failed(L"Unmatched closing tag", p);
+            p = q;
             SkipWhitespace(p);
             if (*p != L'>') return Failed(L"Unmatched closing tag", *p != 0 ? p + 1 : p);
             ++p;
@@ -597,36 +651,61 @@ bool CMarkup::ParseAttributes(LPWSTR& pstrText) {
 LPWSTR CMarkup::ParseData(LPWSTR& pstrText, WCHAR cEnd) {
     LPWSTR p = pstrText;
     // Until the first change the text stays where it is; nothing needs copying.
-    while (*p != 0 && *p != cEnd && *p != L'&' && (m_bPreserveWhitespace || *p != L' ')) ++p;
+    const WCHAR space = m_bPreserveWhitespace ? 0 : L' ';
+    p = FindStop(p, 0, L'&', cEnd, space);
     LPWSTR dest = p;
     for (;;) {
         const WCHAR ch = *p;
         if (ch == 0 || ch == cEnd) break;
         if (ch == L'&') {
-            if (StartsWith(p + 1, L"amp;")) {
-                *dest++ = L'&';
-                p += 5;
-            } else if (StartsWith(p + 1, L"lt;")) {
-                *dest++ = L'<';
-                p += 4;
-            } else if (StartsWith(p + 1, L"gt;")) {
-                *dest++ = L'>';
-                p += 4;
-            } else if (StartsWith(p + 1, L"quot;")) {
-                *dest++ = L'"';
-                p += 6;
-            } else if (StartsWith(p + 1, L"apos;")) {
-                *dest++ = L'\'';
-                p += 6;
-            } else {
-                *dest++ = *p++;
+            WCHAR decoded = 0;
+            int length = 0;
+            switch (p[1]) {
+                case L'a':
+                    if (StartsWith(p + 2, L"mp;")) {
+                        decoded = L'&';
+                        length = 5;
+                    } else if (StartsWith(p + 2, L"pos;")) {
+                        decoded = L'\'';
+                        length = 6;
+                    }
+                    break;
+                case L'l':
+                    if (StartsWith(p + 2, L"t;")) {
+                        decoded = L'<';
+                        length = 4;
+                    }
+                    break;
+                case L'g':
+                    if (StartsWith(p + 2, L"t;")) {
+                        decoded = L'>';
+                        length = 4;
+                    }
+                    break;
+                case L'q':
+                    if (StartsWith(p + 2, L"uot;")) {
+                        decoded = L'"';
+                        length = 6;
+                    }
+                    break;
+                default:
+                    break;
             }
-        } else if (ch == L' ') {
-            *dest++ = *p++;
-            if (!m_bPreserveWhitespace) SkipWhitespace(p);
+            if (length > 0) {
+                *dest++ = decoded;
+                p += length;
+            } else {
+                *dest++ = *p++;  // not one of ours: kept as written
+            }
         } else {
             *dest++ = *p++;
+            if (ch == L' ' && !m_bPreserveWhitespace) SkipWhitespace(p);
         }
+        // Move the run up to the next character that needs a look.
+        LPWSTR const stop = FindStop(p, 0, L'&', cEnd, space);
+        std::wmemmove(dest, p, static_cast<size_t>(stop - p));
+        dest += stop - p;
+        p = stop;
     }
     // Fill the gap the decoding left so the attribute index can step over it.
     for (LPWSTR q = dest + 1; q < p; ++q) *q = L' ';

@@ -10,7 +10,8 @@
 namespace gdi {
 
 namespace {
-constexpr int kMaxSide = 32767;  // cairo's limit for image surfaces
+constexpr int kMaxSide = 32767;              // cairo's limit for image surfaces
+constexpr long long kMaxPixels = 1LL << 28;  // 1 GiB: anything larger is a mistake
 
 BITMAPINFOHEADER StandardHeader(int width, int height) {
     BITMAPINFOHEADER h{};
@@ -30,7 +31,8 @@ Bitmap::Bitmap(cairo_surface_t* surface, bool bottomUp, bool dib, const BITMAPIN
 
 std::shared_ptr<Bitmap> NewBitmap(int width, int height, bool bottomUp, bool dib,
                                   const BITMAPINFOHEADER* header) {
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) {
+    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide ||
+        static_cast<long long>(width) * height > kMaxPixels) {
         SetLastErrorInvalidParameter();
         return nullptr;
     }
@@ -272,6 +274,7 @@ namespace {
 
 // The 32-bit pixel at a logical point, or null outside the clip.
 uint32_t* PixelAt(const Dc& dc, int x, int y) {
+    if (dc.drawsNowhere()) return nullptr;
     POINT o = dc.logicalOrigin();
     long long px = static_cast<long long>(x) + o.x, py = static_cast<long long>(y) + o.y;
     Surface s = dc.surface();

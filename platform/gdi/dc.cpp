@@ -92,7 +92,13 @@ COLORREF Dc::PenColour(const Pen& pen) const {
 }
 
 Canvas::Canvas(const Dc& dc) {
-    Surface s = dc.surface();
+    Surface s = dc.drawsNowhere() ? Surface{} : dc.surface();
+    if (!s.surface) {
+        surface_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 0, 0);
+        cr_ = cairo_create(surface_);
+        empty_ = true;
+        return;
+    }
     surface_ = cairo_surface_reference(s.surface);
     cairo_surface_mark_dirty(surface_);  // the pixels may have been written through a DIB pointer
     cr_ = cairo_create(surface_);

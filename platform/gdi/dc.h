@@ -46,6 +46,9 @@ class Dc : public Object {
     ~Dc() override;
 
     bool memory() const { return target_ == nullptr; }
+    // A memory DC still holding the shared 1x1 stock bitmap: drawing there would only race
+    // with every other such DC, so nothing is drawn.
+    bool drawsNowhere() const { return memory() && state_.bitmap->stock(); }
     void Retarget(cairo_surface_t* target, POINT origin, const cairo_region_t* clip);
     HWND window = nullptr;
 

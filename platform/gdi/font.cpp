@@ -157,6 +157,7 @@ std::string WideToUtf8(const WCHAR* text, size_t length) {
     out.reserve(length);
     for (size_t i = 0; i < length; ++i) {
         char32_t c = static_cast<char32_t>(text[i]);
+        if (c == 0) continue;  // pango takes no NUL inside a text
         if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length) {
             char32_t low = static_cast<char32_t>(text[i + 1]);
             if (low >= 0xDC00 && low <= 0xDFFF) {
@@ -255,3 +256,27 @@ TEXTMETRICW MetricsOf(const Font& font) {
 }
 
 }  // namespace gdi
+
+#if defined(__SANITIZE_ADDRESS__)
+// pango keeps fontconfig patterns in per-thread font maps that are never torn down; the leak
+// checker would report them at exit in every program that draws text. They are not ours.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+#endif
+
+#if defined(__SANITIZE_THREAD__)
+// The text stack below us synchronises with atomics the thread checker cannot see, since those
+// libraries are not built with it; their own races are not ours to report.
+extern "C" const char* __tsan_default_suppressions() {
+    return "race:libglib-2.0.so\n"
+           "race:libfontconfig.so\n"
+           "race:libharfbuzz.so\n"
+           "race:libpango-1.0.so\n"
+           "race:libpangoft2-1.0.so\n"
+           "race:libpangocairo-1.0.so\n"
+           "race:libcairo.so\n"
+           "race:libpixman-1.so\n"
+           "race:libfreetype.so\n";
+}
+#endif

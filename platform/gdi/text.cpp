@@ -218,9 +218,12 @@ int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) 
     const int rectHeight =
         std::max(0, ClampCoord(static_cast<long long>(lprc->bottom) - lprc->top));
     const bool wrap = (format & DT_WORDBREAK) && !singleLine;
+    const bool calcOnly = (format & DT_CALCRECT) != 0;
     PangoEllipsizeMode ellipsis = PANGO_ELLIPSIZE_NONE;
     if (format & (DT_END_ELLIPSIS | DT_WORD_ELLIPSIS)) ellipsis = PANGO_ELLIPSIZE_END;
     if (format & DT_PATH_ELLIPSIS) ellipsis = PANGO_ELLIPSIZE_MIDDLE;
+    // Measuring against an empty rectangle asks for the text's own size, not an ellipsis.
+    if (calcOnly && rectWidth == 0) ellipsis = PANGO_ELLIPSIZE_NONE;
     const bool widthSet = wrap || ellipsis != PANGO_ELLIPSIZE_NONE;
     if (widthSet) pango_layout_set_width(layout, rectWidth * PANGO_SCALE);
     if (wrap) pango_layout_set_wrap(layout, PANGO_WRAP_WORD);
@@ -230,7 +233,6 @@ int DrawTextW(HDC hdc, LPCWSTR lpchText, int cchText, LPRECT lprc, UINT format) 
             pango_layout_set_height(layout, rectHeight * PANGO_SCALE);  // last line ellipsised
     }
 
-    const bool calcOnly = (format & DT_CALCRECT) != 0;
     PangoAlignment alignment = PANGO_ALIGN_LEFT;
     if (!calcOnly && (format & DT_CENTER))
         alignment = PANGO_ALIGN_CENTER;

@@ -140,6 +140,19 @@ TEST_F(MarkupFile, ReadsFilesUnderTheResourcePathWithinTheSizeLimit) {
     }
 }
 
+TEST_F(MarkupFile, ReportsAFileThatYieldsLessThanItsSize) {
+    // Kernel attribute files claim a page but hold a few bytes: a short read.
+    const char* folder = "/sys/devices/system/cpu/";
+    struct stat st;
+    if (stat((std::string(folder) + "online").c_str(), &st) != 0 || st.st_size < 64) {
+        GTEST_SKIP() << "no kernel attribute file to read";
+    }
+    CPaintManagerUI::SetResourcePath(Wide(folder).c_str());
+    CMarkup markup;
+    EXPECT_FALSE(markup.LoadFromFile(L"online"));
+    EXPECT_EQ(Message(markup), L"Could not read file");
+}
+
 std::string WriteZip(const std::string& path,
                      const std::vector<std::pair<std::string, std::string>>& items,
                      bool stored = false) {
