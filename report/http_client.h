@@ -6,6 +6,8 @@
 #include <mutex>
 #include <string>
 
+#include "report/proxy_discovery.h"
+
 // Form fields ordered by ascending byte comparison of their names, which is also the order in
 // which the parts go out. Insert with `emplace`/`insert`: a name already present keeps its first
 // value.
@@ -37,17 +39,11 @@ class HttpClient {
     int DiscoverProxy();
 
     // The proxy state left by the last request (read without the lock: for tests and diagnostics).
-    const std::string& proxy() const { return m_proxy; }
-    bool hasHttpProxy() const { return m_hasHttpProxy; }
-    bool hasHttpsProxy() const { return m_hasHttpsProxy; }
-    bool hasSocksProxy() const { return m_hasSocksProxy; }
+    const ProxyState& proxyState() const { return m_proxyState; }
 
   private:
     std::mutex m_lock;
     std::wstring m_baseUrl;
     std::wstring m_settingsFile;
-    std::string m_proxy;
-    bool m_hasHttpProxy = false;
-    bool m_hasHttpsProxy = false;
-    bool m_hasSocksProxy = false;
+    ProxyState m_proxyState;
 };
