@@ -65,18 +65,10 @@ bool CNotifyPump::LoopDispatch(TNotifyUI& msg) {
          pMessageMap = pMessageMap->pfnGetBaseMap ? pMessageMap->pfnGetBaseMap() : nullptr) {
         const SKIN_MSGMAP_ENTRY* lpEntry = FindMessageEntry(pMessageMap->lpEntries, msg);
         if (lpEntry == nullptr) continue;
-        switch (lpEntry->nSig) {
-            case SkinSig_lwl:
-                if (lpEntry->pfn.pfn_Params == nullptr) return false;
-                (this->*(lpEntry->pfn.pfn_Params))(msg.wParam, msg.lParam);
-                return true;
-            case SkinSig_vn:
-                if (lpEntry->pfn.pfn_Notify == nullptr) return false;
-                (this->*(lpEntry->pfn.pfn_Notify))(msg);
-                return true;
-            default:
-                return false;
-        }
+        if (lpEntry->nSig != SkinSig_lwl && lpEntry->nSig != SkinSig_vn) return false;
+        if (lpEntry->pfn == nullptr) return false;
+        lpEntry->pfn(this, msg);
+        return true;
     }
     return false;
 }

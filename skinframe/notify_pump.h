@@ -6,8 +6,8 @@
 //
 //   const SKIN_MSGMAP* MyWnd::GetThisMessageMap() {
 //       static const SKIN_MSGMAP_ENTRY entries[] = {
-//           SkinNotifyEntry<MyWnd>(DUI_MSGTYPE_CLICK, L"okbtn", &MyWnd::OnOk),
-//           SkinParamEntry<MyWnd>(DUI_MSGTYPE_TIMER, L"", &MyWnd::OnTick),
+//           SkinNotifyEntry<&MyWnd::OnOk>(DUI_MSGTYPE_CLICK, L"okbtn"),
+//           SkinParamEntry<&MyWnd::OnTick>(DUI_MSGTYPE_TIMER, L""),
 //           SkinEndEntry(),
 //       };
 //       static const SKIN_MSGMAP map = {&WindowImplBase::GetThisMessageMap, entries};
@@ -22,10 +22,10 @@
 
 class CNotifyPump;
 
-// Handlers are members of the pump's class, called on the pump object; they are stored as
-// members of CNotifyPump (a derived class's member converts to that without loss).
-using SKIN_PMSG = void (CNotifyPump::*)(TNotifyUI& msg);
-using SKIN_PMSG_PARAMS = void (CNotifyPump::*)(WPARAM wParam, LPARAM lParam);
+// A handler is a member function of the class that declared the table, called on the pump
+// object. The entry holds it as a small function that sees the pump as that class and calls the
+// member (virtually, when the member is virtual).
+using SKIN_PMSG = void (*)(CNotifyPump* pump, TNotifyUI& msg);
 
 enum SkinMsgSig : UINT {
     SkinSig_end = 0,  // ends the table
@@ -33,18 +33,12 @@ enum SkinMsgSig : UINT {
     SkinSig_vn = 2,   // handler(TNotifyUI&)
 };
 
-// The member that is set is the one the entry's kind names.
-union SKIN_MSGMAP_HANDLER {
-    SKIN_PMSG pfn_Notify;
-    SKIN_PMSG_PARAMS pfn_Params;
-};
-
 struct SKIN_MSGMAP_ENTRY {
     CSkinString sMsgType;
     // Empty: any sender.
     CSkinString sCtrlName;
     UINT nSig;
-    SKIN_MSGMAP_HANDLER pfn;
+    SKIN_PMSG pfn;
 };
 
 struct SKIN_MSGMAP {
@@ -52,24 +46,39 @@ struct SKIN_MSGMAP {
     const SKIN_MSGMAP_ENTRY* lpEntries;
 };
 
-template <class T>
-SKIN_MSGMAP_ENTRY SkinNotifyEntry(LPCWSTR type, LPCWSTR name, void (T::*handler)(TNotifyUI&)) {
-    SKIN_MSGMAP_HANDLER pfn;
-    pfn.pfn_Notify = static_cast<SKIN_PMSG>(handler);
-    return {type, name, SkinSig_vn, pfn};
+template <class Member>
+struct SkinMemberClass;
+template <class Class, class Function>
+struct SkinMemberClass<Function Class::*> {
+    using type = Class;
+};
+
+template <auto Handler>
+void SkinCallNotify(CNotifyPump* pump, TNotifyUI& msg) {
+    using T = typename SkinMemberClass<decltype(Handler)>::type;
+    (static_cast<T*>(pump)->*Handler)(msg);
 }
 
-template <class T>
-SKIN_MSGMAP_ENTRY SkinParamEntry(LPCWSTR type, LPCWSTR name, void (T::*handler)(WPARAM, LPARAM)) {
-    SKIN_MSGMAP_HANDLER pfn;
-    pfn.pfn_Params = static_cast<SKIN_PMSG_PARAMS>(handler);
-    return {type, name, SkinSig_lwl, pfn};
+template <auto Handler>
+void SkinCallParams(CNotifyPump* pump, TNotifyUI& msg) {
+    using T = typename SkinMemberClass<decltype(Handler)>::type;
+    (static_cast<T*>(pump)->*Handler)(msg.wParam, msg.lParam);
+}
+
+// An entry whose handler takes the notification: SkinNotifyEntry<&MyWnd::OnOk>(type, name).
+template <auto Handler>
+SKIN_MSGMAP_ENTRY SkinNotifyEntry(LPCWSTR type, LPCWSTR name) {
+    return {type, name, SkinSig_vn, &SkinCallNotify<Handler>};
+}
+
+// An entry whose handler takes the notification's wParam and lParam.
+template <auto Handler>
+SKIN_MSGMAP_ENTRY SkinParamEntry(LPCWSTR type, LPCWSTR name) {
+    return {type, name, SkinSig_lwl, &SkinCallParams<Handler>};
 }
 
 inline SKIN_MSGMAP_ENTRY SkinEndEntry() {
-    SKIN_MSGMAP_HANDLER pfn;
-    pfn.pfn_Notify = nullptr;
-    return {CSkinString(), CSkinString(), SkinSig_end, pfn};
+    return {CSkinString(), CSkinString(), SkinSig_end, nullptr};
 }
 
 class CNotifyPump {

@@ -33,7 +33,7 @@ WindowImplBase::~WindowImplBase() {
 
 const SKIN_MSGMAP* WindowImplBase::GetThisMessageMap() {
     static const SKIN_MSGMAP_ENTRY entries[] = {
-        SkinNotifyEntry<WindowImplBase>(DUI_MSGTYPE_CLICK, L"", &WindowImplBase::OnClick),
+        SkinNotifyEntry<&WindowImplBase::OnClick>(DUI_MSGTYPE_CLICK, L""),
         SkinEndEntry(),
     };
     static const SKIN_MSGMAP map = {&CNotifyPump::GetThisMessageMap, entries};

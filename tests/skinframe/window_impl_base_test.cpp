@@ -519,7 +519,7 @@ TEST_F(WindowImplBaseTest, ANotificationForAVirtualWindowGoesThereWhenOneIsRegis
     struct SubPump : CNotifyPump {
         static const SKIN_MSGMAP* GetThisMessageMap() {
             static const SKIN_MSGMAP_ENTRY entries[] = {
-                SkinNotifyEntry<SubPump>(DUI_MSGTYPE_CLICK, L"", &SubPump::OnClick),
+                SkinNotifyEntry<&SubPump::OnClick>(DUI_MSGTYPE_CLICK, L""),
                 SkinEndEntry(),
             };
             static const SKIN_MSGMAP map = {&CNotifyPump::GetThisMessageMap, entries};

@@ -24,9 +24,9 @@ class BasePump : public CNotifyPump {
 
 const SKIN_MSGMAP* BasePump::GetThisMessageMap() {
     static const SKIN_MSGMAP_ENTRY entries[] = {
-        SkinNotifyEntry<BasePump>(DUI_MSGTYPE_TIMER, L"", &BasePump::OnBaseTimer),
-        SkinNotifyEntry<BasePump>(DUI_MSGTYPE_CLICK, L"help", &BasePump::OnBaseHelp),
-        SkinNotifyEntry<BasePump>(L"bad", L"", &BasePump::OnBaseBad),
+        SkinNotifyEntry<&BasePump::OnBaseTimer>(DUI_MSGTYPE_TIMER, L""),
+        SkinNotifyEntry<&BasePump::OnBaseHelp>(DUI_MSGTYPE_CLICK, L"help"),
+        SkinNotifyEntry<&BasePump::OnBaseBad>(L"bad", L""),
         SkinEndEntry(),
     };
     static const SKIN_MSGMAP map = {&CNotifyPump::GetThisMessageMap, entries};
@@ -58,14 +58,19 @@ class Pump : public Ballast, public BasePump {
     CControlUI* lastSender = nullptr;
 };
 
+SKIN_MSGMAP_ENTRY WithKind(SKIN_MSGMAP_ENTRY entry, UINT kind) {
+    entry.nSig = kind;
+    return entry;
+}
+
 const SKIN_MSGMAP* Pump::GetThisMessageMap() {
     static const SKIN_MSGMAP_ENTRY entries[] = {
-        SkinNotifyEntry<Pump>(DUI_MSGTYPE_CLICK, L"", &Pump::OnAnyClickFirst),
-        SkinNotifyEntry<Pump>(DUI_MSGTYPE_CLICK, L"ok", &Pump::OnOk),
-        SkinNotifyEntry<Pump>(DUI_MSGTYPE_CLICK, L"", &Pump::OnAnyClickLast),
-        SkinParamEntry<Pump>(DUI_MSGTYPE_VALUECHANGED, L"", &Pump::OnValue),
+        SkinNotifyEntry<&Pump::OnAnyClickFirst>(DUI_MSGTYPE_CLICK, L""),
+        SkinNotifyEntry<&Pump::OnOk>(DUI_MSGTYPE_CLICK, L"ok"),
+        SkinNotifyEntry<&Pump::OnAnyClickLast>(DUI_MSGTYPE_CLICK, L""),
+        SkinParamEntry<&Pump::OnValue>(DUI_MSGTYPE_VALUECHANGED, L""),
         // A kind no handler has ends the search, whatever the base map holds.
-        {L"bad", L"", 7, {}},
+        WithKind(SkinNotifyEntry<&Pump::OnAnyClickFirst>(L"bad", L""), 7),
         SkinEndEntry(),
     };
     static const SKIN_MSGMAP map = {&BasePump::GetThisMessageMap, entries};
@@ -159,7 +164,7 @@ TEST(WindowNotifyPumpTest, ANotificationGoesToTheVirtualWindowItNamesElseToTheOw
         struct ClickOnly : CNotifyPump {
             static const SKIN_MSGMAP* GetThisMessageMap() {
                 static const SKIN_MSGMAP_ENTRY entries[] = {
-                    SkinNotifyEntry<ClickOnly>(L"click", L"", &ClickOnly::OnClick),
+                    SkinNotifyEntry<&ClickOnly::OnClick>(L"click", L""),
                     SkinEndEntry(),
                 };
                 static const SKIN_MSGMAP map = {&CNotifyPump::GetThisMessageMap, entries};
