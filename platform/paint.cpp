@@ -109,6 +109,20 @@ cairo_region_t* ClipFor(Window* w, const DCEntry& e) {
     return clip;
 }
 
+// A window whose pixels come from UpdateLayeredWindow shows only those: its DCs draw into a
+// scratch surface of the same size, so painting it changes nothing on screen.
+cairo_surface_t* TargetLocked(Window* root) {
+    if (!((root->exStyle & WS_EX_LAYERED) && root->layeredContent)) return root->backing;
+    int w = cairo_image_surface_get_width(root->backing);
+    int h = cairo_image_surface_get_height(root->backing);
+    if (!root->scratch || cairo_image_surface_get_width(root->scratch) != w ||
+        cairo_image_surface_get_height(root->scratch) != h) {
+        if (root->scratch) cairo_surface_destroy(root->scratch);
+        root->scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    }
+    return root->scratch;
+}
+
 HDC MakeDCLocked(Window* w, bool client, const cairo_region_t* update) {
     Window* root = RootLocked(w);
     EnsureBackingLocked(root);
@@ -119,7 +133,7 @@ HDC MakeDCLocked(Window* w, bool client, const cairo_region_t* update) {
     e.client = client;
     e.update = update ? cairo_region_copy(update) : nullptr;
     cairo_region_t* clip = ClipFor(w, e);
-    e.hdc = CreateSurfaceDC(root->backing, OriginLocked(w, client), clip);
+    e.hdc = CreateSurfaceDC(TargetLocked(root), OriginLocked(w, client), clip);
     cairo_region_destroy(clip);
     if (!e.hdc) {
         if (e.update) cairo_region_destroy(e.update);
@@ -169,10 +183,7 @@ void Present(HWND root, const RECT& area) {
 
 bool NeedsPaint(Window* w) {
     if (!(w->style & WS_VISIBLE) || w->dead || w->destroying) return false;
-    Window* root = RootLocked(w);
-    if ((root->exStyle & WS_EX_LAYERED) && root->layeredContent) return false;
-    return (w->update && !cairo_region_is_empty(w->update)) || w->internalPaint ||
-           w->ncPaintNeeded;
+    return (w->update && !cairo_region_is_empty(w->update)) || w->internalPaint || w->ncPaintNeeded;
 }
 
 Window* FindPaintable(Window* w) {
@@ -194,7 +205,7 @@ void RetargetDCsLocked(Window* root) {
         Window* w = FindLiveLocked(e.hwnd);
         if (!w || RootLocked(w) != root || !root->backing) continue;
         cairo_region_t* clip = ClipFor(w, e);
-        SetSurfaceDCTarget(e.hdc, root->backing, OriginLocked(w, e.client), clip);
+        SetSurfaceDCTarget(e.hdc, TargetLocked(root), OriginLocked(w, e.client), clip);
         cairo_region_destroy(clip);
     }
 }
@@ -246,6 +257,8 @@ void ReleasePaintStateLocked(Window* w) {
     w->windowRegion = nullptr;
     if (w->backing) cairo_surface_destroy(w->backing);
     w->backing = nullptr;
+    if (w->scratch) cairo_surface_destroy(w->scratch);
+    w->scratch = nullptr;
 }
 
 void InvalidateLocked(Window* w, const cairo_region_t* region, bool erase, bool children) {
@@ -615,8 +628,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     cairo_region_destroy(area);
     ps->fErase = FALSE;
     if (erase) {
-        ps->fErase = SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE
-                                                                                       : TRUE;
+        ps->fErase =
+            SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
     }
     return dc;
 }
@@ -738,7 +751,10 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* dstPos, SIZE* size, HDC srcDC, P
         EnsureBackingLocked(w);
         if (!w->backing) return FALSE;
         w->layeredAlpha = blend ? blend->SourceConstantAlpha : 255;
-        w->layeredContent = true;
+        if (!w->layeredContent) {
+            w->layeredContent = true;
+            RetargetDCsLocked(w);
+        }
         if (src) {
             int cx = cairo_image_surface_get_width(w->backing);
             int cy = cairo_image_surface_get_height(w->backing);
@@ -785,6 +801,7 @@ BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF, BYTE alpha, DWORD flags) {
     }
     w->layeredAlpha = (flags & LWA_ALPHA) ? alpha : 255;
     w->layeredContent = false;
+    RetargetDCsLocked(w);
     InvalidateLocked(w, nullptr, true, true);
     return TRUE;
 }
