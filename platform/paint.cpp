@@ -109,20 +109,6 @@ cairo_region_t* ClipFor(Window* w, const DCEntry& e) {
     return clip;
 }
 
-// A window whose pixels come from UpdateLayeredWindow shows only those: its DCs draw into a
-// scratch surface of the same size, so painting it changes nothing on screen.
-cairo_surface_t* TargetLocked(Window* root) {
-    if (!((root->exStyle & WS_EX_LAYERED) && root->layeredContent)) return root->backing;
-    int w = cairo_image_surface_get_width(root->backing);
-    int h = cairo_image_surface_get_height(root->backing);
-    if (!root->scratch || cairo_image_surface_get_width(root->scratch) != w ||
-        cairo_image_surface_get_height(root->scratch) != h) {
-        if (root->scratch) cairo_surface_destroy(root->scratch);
-        root->scratch = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    }
-    return root->scratch;
-}
-
 HDC MakeDCLocked(Window* w, bool client, const cairo_region_t* update) {
     Window* root = RootLocked(w);
     EnsureBackingLocked(root);
@@ -133,7 +119,7 @@ HDC MakeDCLocked(Window* w, bool client, const cairo_region_t* update) {
     e.client = client;
     e.update = update ? cairo_region_copy(update) : nullptr;
     cairo_region_t* clip = ClipFor(w, e);
-    e.hdc = CreateSurfaceDC(TargetLocked(root), OriginLocked(w, client), clip);
+    e.hdc = CreateSurfaceDC(root->backing, OriginLocked(w, client), clip);
     cairo_region_destroy(clip);
     if (!e.hdc) {
         if (e.update) cairo_region_destroy(e.update);
@@ -205,7 +191,7 @@ void RetargetDCsLocked(Window* root) {
         Window* w = FindLiveLocked(e.hwnd);
         if (!w || RootLocked(w) != root || !root->backing) continue;
         cairo_region_t* clip = ClipFor(w, e);
-        SetSurfaceDCTarget(e.hdc, TargetLocked(root), OriginLocked(w, e.client), clip);
+        SetSurfaceDCTarget(e.hdc, root->backing, OriginLocked(w, e.client), clip);
         cairo_region_destroy(clip);
     }
 }
@@ -257,8 +243,6 @@ void ReleasePaintStateLocked(Window* w) {
     w->windowRegion = nullptr;
     if (w->backing) cairo_surface_destroy(w->backing);
     w->backing = nullptr;
-    if (w->scratch) cairo_surface_destroy(w->scratch);
-    w->scratch = nullptr;
 }
 
 void InvalidateLocked(Window* w, const cairo_region_t* region, bool erase, bool children) {
@@ -336,6 +320,9 @@ void EraseBackground(HWND hwnd, HDC hdc) {
         if (!w) return;
         brush = w->cls->background;
         rc = RECT{0, 0, w->rcClient.right - w->rcClient.left, w->rcClient.bottom - w->rcClient.top};
+        // The system draws nothing over pixels given through UpdateLayeredWindow.
+        Window* root = RootLocked(w);
+        if ((root->exStyle & WS_EX_LAYERED) && root->layeredContent) return;
     }
     ULONG_PTR v = reinterpret_cast<ULONG_PTR>(brush);
     if (v > 0 && v <= 31) brush = GetSysColorBrush(static_cast<int>(v - 1));
@@ -351,6 +338,8 @@ void DrawNonClient(HWND hwnd) {
         TreeGuard g(TreeLock());
         Window* w = FindLiveLocked(hwnd);
         if (!w || !HasFrame(w)) return;
+        Window* root = RootLocked(w);
+        if ((root->exStyle & WS_EX_LAYERED) && root->layeredContent) return;
         wr = w->rcWindow;
         cr = w->rcClient;
         style = w->style;
@@ -751,10 +740,7 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* dstPos, SIZE* size, HDC srcDC, P
         EnsureBackingLocked(w);
         if (!w->backing) return FALSE;
         w->layeredAlpha = blend ? blend->SourceConstantAlpha : 255;
-        if (!w->layeredContent) {
-            w->layeredContent = true;
-            RetargetDCsLocked(w);
-        }
+        w->layeredContent = true;
         if (src) {
             int cx = cairo_image_surface_get_width(w->backing);
             int cy = cairo_image_surface_get_height(w->backing);
@@ -801,7 +787,6 @@ BOOL SetLayeredWindowAttributes(HWND hwnd, COLORREF, BYTE alpha, DWORD flags) {
     }
     w->layeredAlpha = (flags & LWA_ALPHA) ? alpha : 255;
     w->layeredContent = false;
-    RetargetDCsLocked(w);
     InvalidateLocked(w, nullptr, true, true);
     return TRUE;
 }

@@ -76,7 +76,6 @@ struct Window {
     HRGN windowRegion = nullptr;            // owned region handle (window coordinates)
     cairo_region_t* regionRects = nullptr;  // copy of its rectangles for hit-testing
     cairo_surface_t* backing = nullptr;     // top-level windows: the backing store (window size)
-    cairo_surface_t* scratch = nullptr;     // layered windows fed by UpdateLayeredWindow: DC target
     BYTE layeredAlpha = 255;
     bool layeredContent = false;  // UpdateLayeredWindow has supplied the pixels
 };
