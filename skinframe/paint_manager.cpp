@@ -607,6 +607,8 @@ bool CPaintManagerUI::SetNextTabControl(bool bForward) {
 // ---------------------------------------------------------------------------------------------
 
 bool CPaintManagerUI::SetTimer(CControlUI* pControl, UINT nTimerID, UINT uElapse) {
+    // Without a paint window the system would make a thread timer that nothing ever stops.
+    if (!m_hWndPaint) return false;
     for (TTimerInfo* timer : m_aTimers) {
         if (timer->pSender != pControl || timer->hWnd != m_hWndPaint || timer->nLocalID != nTimerID)
             continue;
@@ -1150,8 +1152,10 @@ void CPaintManagerUI::DrawCaret(HDC hDC, const RECT& rcPaint) {
 
 bool CPaintManagerUI::OnPaint() {
     RECT rcUpdate = {0, 0, 0, 0};
-    if (!::GetUpdateRect(m_hWndPaint, &rcUpdate, FALSE)) return true;
-    if (!m_pRoot) {
+    if (!::GetUpdateRect(m_hWndPaint, &rcUpdate, FALSE) || !m_pRoot) {
+        // Nothing to draw, but the paint is still taken: a window left with a pending paint
+        // (a frame or internal paint and no client area to update) would be asked again for
+        // ever.
         PAINTSTRUCT ps = {};
         ::BeginPaint(m_hWndPaint, &ps);
         ::EndPaint(m_hWndPaint, &ps);
