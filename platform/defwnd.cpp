@@ -30,7 +30,7 @@ void CursorForHit(HWND hwnd, LRESULT hit) {
     SetCursor(LoadCursorW(nullptr, id));
 }
 
-void StartMoveSize(HWND hwnd, WPARAM cmd);
+void StartMoveSize(HWND hwnd, WPARAM cmd, LPARAM point);
 
 namespace {
 
@@ -128,14 +128,14 @@ LRESULT PosChangedDefault(HWND hwnd, LPARAM lParam) {
     return 0;
 }
 
-LRESULT SysCommandDefault(HWND hwnd, WPARAM wParam, LPARAM) {
+LRESULT SysCommandDefault(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     switch (wParam & 0xFFF0) {
         case SC_CLOSE: SendMessageW(hwnd, WM_CLOSE, 0, 0); return 0;
         case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); return 0;
         case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); return 0;
         case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
         case SC_MOVE:
-        case SC_SIZE: StartMoveSize(hwnd, wParam); return 0;
+        case SC_SIZE: StartMoveSize(hwnd, wParam, lParam); return 0;
         default: return 0;
     }
 }
@@ -210,14 +210,17 @@ LRESULT SetTextDefault(HWND hwnd, LPARAM lParam) {
 
 // The window follows the mouse (SC_MOVE) or one of its edges does (SC_SIZE) until the left
 // button comes up; the input layer drives it without a nested message loop.
-void StartMoveSize(HWND hwnd, WPARAM cmd) {
+// point: where the drag started (screen), as the button message carried it; 0 takes the
+// position of the last message retrieved.
+void StartMoveSize(HWND hwnd, WPARAM cmd, LPARAM point) {
     if (GetKeyState(VK_LBUTTON) >= 0) return;
     ThreadQueue& q = CurrentQueue();
     if (q.moveSize.hwnd) return;
     MoveSizeState s;
     s.hwnd = hwnd;
     s.cmd = cmd;
-    GetCursorPos(&s.start);
+    DWORD pos = point ? static_cast<DWORD>(point) : GetMessagePos();
+    s.start = POINT{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)};
     {
         TreeGuard g(TreeLock());
         Window* w = FindLiveLocked(hwnd);

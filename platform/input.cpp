@@ -234,7 +234,10 @@ std::shared_ptr<ThreadQueue> OwnerOfLocked(const RawInput& ev) {
     }
     if (under && Live(under->queue->capture)) return under->queue;
     if (fg && Live(fg->capture)) return fg;
-    return under ? under->queue : nullptr;
+    if (under) return under->queue;
+    // Over no window: the foreground thread decides when it gets there, since a capture it
+    // sets while handling earlier input may claim the event yet.
+    return fg;
 }
 
 // The pointer is now over `target` (client area or not): tracked windows it left hear of it.

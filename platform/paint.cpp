@@ -744,7 +744,9 @@ BOOL UpdateLayeredWindow(HWND hwnd, HDC, POINT* dstPos, SIZE* size, HDC srcDC, P
             int cy = cairo_image_surface_get_height(w->backing);
             int sx = srcOrigin.x + (srcPos ? srcPos->x : 0);
             int sy = srcOrigin.y + (srcPos ? srcPos->y : 0);
+            // The caller may have written the bitmap's memory directly (a DIB section).
             cairo_surface_flush(src);
+            cairo_surface_mark_dirty(src);
             cairo_surface_flush(w->backing);
             cairo_t* cr = cairo_create(w->backing);
             cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
+#include <iterator>
+#include <random>
 #include <string>
 
 #include "support/mount_namespace.h"
@@ -44,6 +46,10 @@ struct RewriteCase {
     std::string input;
     std::string output;
 };
+
+void PrintTo(const RewriteCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class HostsRewriteTest : public ::testing::TestWithParam<RewriteCase> {};
 
@@ -96,6 +102,49 @@ TEST(HostsFixerTest, TrimSpacesTouchesOnlySpaces) {
     EXPECT_EQ(HostsFixer::TrimSpaces("   "), "   ");
     EXPECT_EQ(HostsFixer::TrimSpaces(""), "");
     EXPECT_EQ(HostsFixer::TrimSpaces("\t a\t "), "\t a\t");
+}
+
+// The rewrite searches the host once per occurrence rather than once per line; compare it with
+// the plain line-by-line rule on many mixed files.
+TEST(HostsFixerTest, RewriteMatchesTheLineByLineRule) {
+    auto reference = [](const std::string& in) {
+        std::string text;  // text mode: a CR LF pair reads as a line feed
+        for (size_t i = 0; i < in.size(); ++i) {
+            if (in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n') continue;
+            text += in[i];
+        }
+        std::string out;
+        for (size_t start = 0; start < text.size();) {
+            size_t lf = text.find('\n', start);
+            size_t next = lf == std::string::npos ? text.size() : lf + 1;
+            std::string line = HostsFixer::TrimSpaces(text.substr(start, next - start));
+            if (line[0] != '#' && line[0] != '\n' && line.find(kSettingsHost) != std::string::npos)
+                out += '#';
+            out += line;
+            start = next;
+        }
+        return out + "\n127.0.0.1 " + kSettingsHost;
+    };
+    const std::string host = kSettingsHost;
+    const std::string pieces[] = {" ",
+                                  "  ",
+                                  "#",
+                                  "\n",
+                                  "\r",
+                                  "\r\n",
+                                  "\t",
+                                  "a",
+                                  "1.2.3.4 ",
+                                  host,
+                                  host.substr(0, host.size() / 2),
+                                  host.substr(host.size() / 2)};
+    std::mt19937 random(7);
+    for (int round = 0; round < 2000; ++round) {
+        std::string in;
+        int count = static_cast<int>(random() % 24);
+        for (int i = 0; i < count; ++i) in += pieces[random() % std::size(pieces)];
+        ASSERT_EQ(HostsFixer::RewriteText(in), reference(in)) << ::testing::PrintToString(in);
+    }
 }
 
 TEST(HostsFixerTest, RunningTwiceLeavesOneCommentedCopyAndOneActiveLine) {

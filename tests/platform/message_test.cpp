@@ -23,6 +23,7 @@ protected:
         msgrec::Log::Get().Clear();
     }
     void TearDown() override {
+        msgrec::ClearHandlers();
         DestroyWindow(hwnd_);
         msgrec::Pump();
     }

@@ -19,6 +19,7 @@ protected:
         msgrec::Log::Get().Clear();
     }
     void TearDown() override {
+        msgrec::ClearHandlers();
         for (HWND h : made_) {
             if (IsWindow(h)) DestroyWindow(h);
         }

@@ -175,10 +175,14 @@ inline LRESULT RecordingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             if (c != s.byClass.end()) h = c->second;
         }
     }
-    if (h) {
-        if (auto r = h(hwnd, msg, wParam, lParam)) return *r;
+    std::optional<LRESULT> answer;
+    if (h) answer = h(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        Handlers& s = State();
+        std::lock_guard<std::mutex> l(s.mutex);
+        s.byWindow.erase(hwnd);
     }
-    return DefWindowProcW(hwnd, msg, wParam, lParam);
+    return answer ? *answer : DefWindowProcW(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace detail
@@ -210,6 +214,14 @@ inline void SetHandler(HWND hwnd, Handler handler) {
     auto& s = detail::State();
     std::lock_guard<std::mutex> l(s.mutex);
     s.byWindow[hwnd] = std::move(handler);
+}
+
+// Forgets every handler, for a test that ends while its handlers still point at its locals.
+inline void ClearHandlers() {
+    auto& s = detail::State();
+    std::lock_guard<std::mutex> l(s.mutex);
+    s.byWindow.clear();
+    for (auto& [atom, h] : s.byClass) h = nullptr;
 }
 
 // Dispatches everything the calling thread's queue holds now (WM_PAINT and due timers too).
