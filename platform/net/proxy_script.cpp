@@ -3,6 +3,9 @@
 #include <curl/curl.h>
 #include <duktape.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <strings.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,6 +25,7 @@ namespace {
 
 constexpr size_t kMaxScriptHeapBytes = 64 * 1024 * 1024;
 constexpr size_t kMaxAddressBytes = 255;
+constexpr uid_t kNobody = 65534;
 
 // Answers from the evaluating child: one status byte, then the text.
 constexpr char kAnswered = 'A';
@@ -196,9 +200,22 @@ void Reply(int fd, char status, const char* text) {
     WriteAll(fd, text, length);
 }
 
+// The program runs as root; a script from the user's settings is evaluated as nobody, or not
+// at all.
+bool DropPrivileges() {
+    prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0);
+    if (geteuid() != 0) return true;
+    return setgroups(0, nullptr) == 0 && setgid(kNobody) == 0 && setuid(kNobody) == 0 &&
+           geteuid() == kNobody;
+}
+
 // Runs in the child: the script cannot reach anything of the parent's but this pipe.
 int EvaluateInChild(int fd, const std::string& script, const std::string& url,
                     const std::string& host) {
+    if (!DropPrivileges()) {
+        Reply(fd, kScriptFailed, "cannot drop privileges");
+        return 0;
+    }
     HeapBudget budget;
     duk_context* ctx =
         duk_create_heap(BudgetAlloc, BudgetRealloc, BudgetFree, &budget, FatalInChild);
