@@ -47,8 +47,7 @@ std::shared_ptr<WindowClass> FindClassLocked(LPCWSTR nameOrAtom) {
 
 static ATOM RegisterLocked(const WNDCLASSEXW& wc) {
     if (!wc.lpszClassName || IS_INTRESOURCE(wc.lpszClassName) || !wc.lpszClassName[0] ||
-        wc.cbClsExtra < 0 || wc.cbWndExtra < 0 || wc.cbClsExtra > 40960 ||
-        wc.cbWndExtra > 40960) {
+        wc.cbClsExtra < 0 || wc.cbWndExtra < 0 || wc.cbClsExtra > 40960 || wc.cbWndExtra > 40960) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
@@ -200,17 +199,28 @@ ULONG_PTR GetClassLongPtrW(HWND hwnd, int index) {
     }
     const WindowClass& c = *w->cls;
     switch (index) {
-        case GCLP_HBRBACKGROUND: return reinterpret_cast<ULONG_PTR>(c.background);
-        case GCLP_HCURSOR: return reinterpret_cast<ULONG_PTR>(c.cursor);
-        case GCLP_HICON: return reinterpret_cast<ULONG_PTR>(c.icon);
-        case GCLP_HICONSM: return reinterpret_cast<ULONG_PTR>(c.iconSmall);
-        case GCLP_HMODULE: return reinterpret_cast<ULONG_PTR>(c.instance);
-        case GCL_CBWNDEXTRA: return static_cast<ULONG_PTR>(c.wndExtra);
-        case GCL_CBCLSEXTRA: return static_cast<ULONG_PTR>(c.clsExtra);
-        case GCLP_WNDPROC: return reinterpret_cast<ULONG_PTR>(c.proc);
-        case GCL_STYLE: return c.style;
-        case GCW_ATOM: return c.atom;
-        default: break;
+        case GCLP_HBRBACKGROUND:
+            return reinterpret_cast<ULONG_PTR>(c.background);
+        case GCLP_HCURSOR:
+            return reinterpret_cast<ULONG_PTR>(c.cursor);
+        case GCLP_HICON:
+            return reinterpret_cast<ULONG_PTR>(c.icon);
+        case GCLP_HICONSM:
+            return reinterpret_cast<ULONG_PTR>(c.iconSmall);
+        case GCLP_HMODULE:
+            return reinterpret_cast<ULONG_PTR>(c.instance);
+        case GCL_CBWNDEXTRA:
+            return static_cast<ULONG_PTR>(c.wndExtra);
+        case GCL_CBCLSEXTRA:
+            return static_cast<ULONG_PTR>(c.clsExtra);
+        case GCLP_WNDPROC:
+            return reinterpret_cast<ULONG_PTR>(c.proc);
+        case GCL_STYLE:
+            return c.style;
+        case GCW_ATOM:
+            return c.atom;
+        default:
+            break;
     }
     if (index >= 0 && static_cast<size_t>(index) + sizeof(ULONG_PTR) <= c.extra.size()) {
         ULONG_PTR v;
@@ -235,16 +245,27 @@ ULONG_PTR SetClassLongPtrW(HWND hwnd, int index, LONG_PTR value) {
         field = reinterpret_cast<std::remove_reference_t<decltype(field)>>(value);
     };
     switch (index) {
-        case GCLP_HBRBACKGROUND: swapHandle(c.background); return old;
-        case GCLP_HCURSOR: swapHandle(c.cursor); return old;
-        case GCLP_HICON: swapHandle(c.icon); return old;
-        case GCLP_HICONSM: swapHandle(c.iconSmall); return old;
-        case GCLP_WNDPROC: swapHandle(c.proc); return old;
+        case GCLP_HBRBACKGROUND:
+            swapHandle(c.background);
+            return old;
+        case GCLP_HCURSOR:
+            swapHandle(c.cursor);
+            return old;
+        case GCLP_HICON:
+            swapHandle(c.icon);
+            return old;
+        case GCLP_HICONSM:
+            swapHandle(c.iconSmall);
+            return old;
+        case GCLP_WNDPROC:
+            swapHandle(c.proc);
+            return old;
         case GCL_STYLE:
             old = c.style;
             c.style = static_cast<UINT>(value);
             return old;
-        default: break;
+        default:
+            break;
     }
     if (index >= 0 && static_cast<size_t>(index) + sizeof(ULONG_PTR) <= c.extra.size()) {
         std::memcpy(&old, c.extra.data() + index, sizeof(old));

@@ -18,14 +18,23 @@ void CursorForHit(HWND hwnd, LRESULT hit) {
             return;
         }
         case HTLEFT:
-        case HTRIGHT: id = IDC_SIZEWE; break;
+        case HTRIGHT:
+            id = IDC_SIZEWE;
+            break;
         case HTTOP:
-        case HTBOTTOM: id = IDC_SIZENS; break;
+        case HTBOTTOM:
+            id = IDC_SIZENS;
+            break;
         case HTTOPLEFT:
-        case HTBOTTOMRIGHT: id = IDC_SIZENWSE; break;
+        case HTBOTTOMRIGHT:
+            id = IDC_SIZENWSE;
+            break;
         case HTTOPRIGHT:
-        case HTBOTTOMLEFT: id = IDC_SIZENESW; break;
-        default: break;
+        case HTBOTTOMLEFT:
+            id = IDC_SIZENESW;
+            break;
+        default:
+            break;
     }
     SetCursor(LoadCursorW(nullptr, id));
 }
@@ -130,13 +139,24 @@ LRESULT PosChangedDefault(HWND hwnd, LPARAM lParam) {
 
 LRESULT SysCommandDefault(HWND hwnd, WPARAM wParam, LPARAM lParam) {
     switch (wParam & 0xFFF0) {
-        case SC_CLOSE: SendMessageW(hwnd, WM_CLOSE, 0, 0); return 0;
-        case SC_MINIMIZE: ShowWindow(hwnd, SW_MINIMIZE); return 0;
-        case SC_MAXIMIZE: ShowWindow(hwnd, SW_MAXIMIZE); return 0;
-        case SC_RESTORE: ShowWindow(hwnd, SW_RESTORE); return 0;
+        case SC_CLOSE:
+            SendMessageW(hwnd, WM_CLOSE, 0, 0);
+            return 0;
+        case SC_MINIMIZE:
+            ShowWindow(hwnd, SW_MINIMIZE);
+            return 0;
+        case SC_MAXIMIZE:
+            ShowWindow(hwnd, SW_MAXIMIZE);
+            return 0;
+        case SC_RESTORE:
+            ShowWindow(hwnd, SW_RESTORE);
+            return 0;
         case SC_MOVE:
-        case SC_SIZE: StartMoveSize(hwnd, wParam, lParam); return 0;
-        default: return 0;
+        case SC_SIZE:
+            StartMoveSize(hwnd, wParam, lParam);
+            return 0;
+        default:
+            return 0;
     }
 }
 
@@ -157,18 +177,24 @@ LRESULT NcButtonDown(HWND hwnd, WPARAM hit, LPARAM lParam) {
         case HTBOTTOMRIGHT:
             SendMessageW(hwnd, WM_SYSCOMMAND, SC_SIZE + (hit - HTLEFT + 1), lParam);
             return 0;
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
 LRESULT NcButtonUp(HWND hwnd, WPARAM hit, LPARAM lParam) {
     switch (hit) {
-        case HTCLOSE: SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam); return 0;
-        case HTMINBUTTON: SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, lParam); return 0;
+        case HTCLOSE:
+            SendMessageW(hwnd, WM_SYSCOMMAND, SC_CLOSE, lParam);
+            return 0;
+        case HTMINBUTTON:
+            SendMessageW(hwnd, WM_SYSCOMMAND, SC_MINIMIZE, lParam);
+            return 0;
         case HTMAXBUTTON:
             SendMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE, lParam);
             return 0;
-        default: return 0;
+        default:
+            return 0;
     }
 }
 
@@ -245,10 +271,13 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             return TRUE;
         }
-        case WM_NCCALCSIZE: return CalcSize(hwnd, wParam, lParam);
+        case WM_NCCALCSIZE:
+            return CalcSize(hwnd, wParam, lParam);
         case WM_NCHITTEST:
             return DefaultHitTest(hwnd, POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        case WM_NCPAINT: DrawNonClient(hwnd); return 0;
+        case WM_NCPAINT:
+            DrawNonClient(hwnd);
+            return 0;
         case WM_NCACTIVATE: {
             TreeGuard g(TreeLock());
             if (Window* w = FindLiveLocked(hwnd)) w->ncPaintNeeded = true;
@@ -264,11 +293,17 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             return MA_ACTIVATE;
         }
-        case WM_SETCURSOR: return SetCursorDefault(hwnd, wParam, lParam);
-        case WM_CLOSE: DestroyWindow(hwnd); return 0;
-        case WM_SYSCOMMAND: return SysCommandDefault(hwnd, wParam, lParam);
-        case WM_NCLBUTTONDOWN: return NcButtonDown(hwnd, wParam, lParam);
-        case WM_NCLBUTTONUP: return NcButtonUp(hwnd, wParam, lParam);
+        case WM_SETCURSOR:
+            return SetCursorDefault(hwnd, wParam, lParam);
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_SYSCOMMAND:
+            return SysCommandDefault(hwnd, wParam, lParam);
+        case WM_NCLBUTTONDOWN:
+            return NcButtonDown(hwnd, wParam, lParam);
+        case WM_NCLBUTTONUP:
+            return NcButtonUp(hwnd, wParam, lParam);
         case WM_NCLBUTTONDBLCLK:
             if (wParam == HTCAPTION && (GetWindowLongPtrW(hwnd, GWL_STYLE) & WS_MAXIMIZEBOX)) {
                 SendMessageW(hwnd, WM_SYSCOMMAND, IsZoomed(hwnd) ? SC_RESTORE : SC_MAXIMIZE,
@@ -306,8 +341,10 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                              MAKELPARAM(-1, -1));
             }
             return 0;
-        case WM_SETTEXT: return SetTextDefault(hwnd, lParam);
-        case WM_GETTEXT: return GetTextDefault(hwnd, wParam, lParam);
+        case WM_SETTEXT:
+            return SetTextDefault(hwnd, lParam);
+        case WM_GETTEXT:
+            return GetTextDefault(hwnd, wParam, lParam);
         case WM_GETTEXTLENGTH: {
             TreeGuard g(TreeLock());
             Window* w = FindLocked(hwnd);
@@ -325,14 +362,18 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             EraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
             return 1;
         }
-        case WM_WINDOWPOSCHANGING: return PosChangingDefault(hwnd, lParam);
-        case WM_WINDOWPOSCHANGED: return PosChangedDefault(hwnd, lParam);
-        case WM_GETMINMAXINFO: return MinMaxInfoDefault(hwnd, lParam);
+        case WM_WINDOWPOSCHANGING:
+            return PosChangingDefault(hwnd, lParam);
+        case WM_WINDOWPOSCHANGED:
+            return PosChangedDefault(hwnd, lParam);
+        case WM_GETMINMAXINFO:
+            return MinMaxInfoDefault(hwnd, lParam);
         case WM_CANCELMODE:
             if (GetCapture() == hwnd) ReleaseCapture();
             return 0;
         case WM_QUERYENDSESSION:
-        case WM_QUERYOPEN: return TRUE;
+        case WM_QUERYOPEN:
+            return TRUE;
         case WM_SETICON:
         case WM_GETICON: {
             TreeGuard g(TreeLock());
@@ -343,6 +384,7 @@ LRESULT DefWindowProcW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             if (msg == WM_SETICON) slot = reinterpret_cast<HICON>(lParam);
             return reinterpret_cast<LRESULT>(old);
         }
-        default: return 0;
+        default:
+            return 0;
     }
 }

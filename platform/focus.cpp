@@ -129,9 +129,9 @@ void WindowGoingAway(HWND hwnd) {
     }
     if (capture && FocusInside(hwnd, capture)) ReleaseCapture();
     if (visible) {
-        SetWindowPosInternal(hwnd, nullptr, 0, 0, 0, 0,
-                             SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
-                                 SWP_NOACTIVATE | kSwpSilent);
+        SetWindowPosInternal(
+            hwnd, nullptr, 0, 0, 0, 0,
+            SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | kSwpSilent);
     }
     HWND focus;
     bool active;

@@ -86,8 +86,10 @@ bool IsExtendedKey(WORD vk) {
         case VK_APPS:
         case VK_DIVIDE:
         case VK_NUMLOCK:
-        case VK_SNAPSHOT: return true;
-        default: return false;
+        case VK_SNAPSHOT:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -102,49 +104,87 @@ WORD ScanOf(WORD vk) {
     if (vk >= '1' && vk <= '9') return static_cast<WORD>(0x02 + (vk - '1'));
     if (vk >= VK_F1 && vk <= VK_F10) return static_cast<WORD>(0x3B + (vk - VK_F1));
     switch (vk) {
-        case '0': return 0x0B;
-        case VK_ESCAPE: return 0x01;
-        case VK_OEM_MINUS: return 0x0C;
-        case VK_OEM_PLUS: return 0x0D;
-        case VK_BACK: return 0x0E;
-        case VK_TAB: return 0x0F;
-        case VK_OEM_4: return 0x1A;
-        case VK_OEM_6: return 0x1B;
-        case VK_RETURN: return 0x1C;
+        case '0':
+            return 0x0B;
+        case VK_ESCAPE:
+            return 0x01;
+        case VK_OEM_MINUS:
+            return 0x0C;
+        case VK_OEM_PLUS:
+            return 0x0D;
+        case VK_BACK:
+            return 0x0E;
+        case VK_TAB:
+            return 0x0F;
+        case VK_OEM_4:
+            return 0x1A;
+        case VK_OEM_6:
+            return 0x1B;
+        case VK_RETURN:
+            return 0x1C;
         case VK_CONTROL:
         case VK_LCONTROL:
-        case VK_RCONTROL: return 0x1D;
-        case VK_OEM_1: return 0x27;
-        case VK_OEM_7: return 0x28;
-        case VK_OEM_3: return 0x29;
+        case VK_RCONTROL:
+            return 0x1D;
+        case VK_OEM_1:
+            return 0x27;
+        case VK_OEM_7:
+            return 0x28;
+        case VK_OEM_3:
+            return 0x29;
         case VK_SHIFT:
-        case VK_LSHIFT: return 0x2A;
-        case VK_OEM_5: return 0x2B;
-        case VK_OEM_COMMA: return 0x33;
-        case VK_OEM_PERIOD: return 0x34;
-        case VK_OEM_2: return 0x35;
-        case VK_RSHIFT: return 0x36;
+        case VK_LSHIFT:
+            return 0x2A;
+        case VK_OEM_5:
+            return 0x2B;
+        case VK_OEM_COMMA:
+            return 0x33;
+        case VK_OEM_PERIOD:
+            return 0x34;
+        case VK_OEM_2:
+            return 0x35;
+        case VK_RSHIFT:
+            return 0x36;
         case VK_MENU:
         case VK_LMENU:
-        case VK_RMENU: return 0x38;
-        case VK_SPACE: return 0x39;
-        case VK_CAPITAL: return 0x3A;
-        case VK_F11: return 0x57;
-        case VK_F12: return 0x58;
-        case VK_HOME: return 0x47;
-        case VK_UP: return 0x48;
-        case VK_PRIOR: return 0x49;
-        case VK_LEFT: return 0x4B;
-        case VK_RIGHT: return 0x4D;
-        case VK_END: return 0x4F;
-        case VK_DOWN: return 0x50;
-        case VK_NEXT: return 0x51;
-        case VK_INSERT: return 0x52;
-        case VK_DELETE: return 0x53;
-        case VK_LWIN: return 0x5B;
-        case VK_RWIN: return 0x5C;
-        case VK_APPS: return 0x5D;
-        default: return 0;
+        case VK_RMENU:
+            return 0x38;
+        case VK_SPACE:
+            return 0x39;
+        case VK_CAPITAL:
+            return 0x3A;
+        case VK_F11:
+            return 0x57;
+        case VK_F12:
+            return 0x58;
+        case VK_HOME:
+            return 0x47;
+        case VK_UP:
+            return 0x48;
+        case VK_PRIOR:
+            return 0x49;
+        case VK_LEFT:
+            return 0x4B;
+        case VK_RIGHT:
+            return 0x4D;
+        case VK_END:
+            return 0x4F;
+        case VK_DOWN:
+            return 0x50;
+        case VK_NEXT:
+            return 0x51;
+        case VK_INSERT:
+            return 0x52;
+        case VK_DELETE:
+            return 0x53;
+        case VK_LWIN:
+            return 0x5B;
+        case VK_RWIN:
+            return 0x5C;
+        case VK_APPS:
+            return 0x5D;
+        default:
+            return 0;
     }
 }
 
@@ -152,12 +192,16 @@ WORD ScanOf(WORD vk) {
 WORD GenericKey(WORD vk) {
     switch (vk) {
         case VK_LSHIFT:
-        case VK_RSHIFT: return VK_SHIFT;
+        case VK_RSHIFT:
+            return VK_SHIFT;
         case VK_LCONTROL:
-        case VK_RCONTROL: return VK_CONTROL;
+        case VK_RCONTROL:
+            return VK_CONTROL;
         case VK_LMENU:
-        case VK_RMENU: return VK_MENU;
-        default: return vk;
+        case VK_RMENU:
+            return VK_MENU;
+        default:
+            return vk;
     }
 }
 
@@ -167,18 +211,40 @@ bool ApplyKey(BYTE* state, const RawInput& ev) {
         int vk = 0;
         bool down = false;
         switch (ev.what) {
-            case MOUSEEVENTF_LEFTDOWN: vk = VK_LBUTTON; down = true; break;
-            case MOUSEEVENTF_LEFTUP: vk = VK_LBUTTON; break;
-            case MOUSEEVENTF_RIGHTDOWN: vk = VK_RBUTTON; down = true; break;
-            case MOUSEEVENTF_RIGHTUP: vk = VK_RBUTTON; break;
-            case MOUSEEVENTF_MIDDLEDOWN: vk = VK_MBUTTON; down = true; break;
-            case MOUSEEVENTF_MIDDLEUP: vk = VK_MBUTTON; break;
-            case MOUSEEVENTF_XDOWN: vk = ev.xbutton == 2 ? VK_XBUTTON2 : VK_XBUTTON1; down = true; break;
-            case MOUSEEVENTF_XUP: vk = ev.xbutton == 2 ? VK_XBUTTON2 : VK_XBUTTON1; break;
-            default: return false;
+            case MOUSEEVENTF_LEFTDOWN:
+                vk = VK_LBUTTON;
+                down = true;
+                break;
+            case MOUSEEVENTF_LEFTUP:
+                vk = VK_LBUTTON;
+                break;
+            case MOUSEEVENTF_RIGHTDOWN:
+                vk = VK_RBUTTON;
+                down = true;
+                break;
+            case MOUSEEVENTF_RIGHTUP:
+                vk = VK_RBUTTON;
+                break;
+            case MOUSEEVENTF_MIDDLEDOWN:
+                vk = VK_MBUTTON;
+                down = true;
+                break;
+            case MOUSEEVENTF_MIDDLEUP:
+                vk = VK_MBUTTON;
+                break;
+            case MOUSEEVENTF_XDOWN:
+                vk = ev.xbutton == 2 ? VK_XBUTTON2 : VK_XBUTTON1;
+                down = true;
+                break;
+            case MOUSEEVENTF_XUP:
+                vk = ev.xbutton == 2 ? VK_XBUTTON2 : VK_XBUTTON1;
+                break;
+            default:
+                return false;
         }
         bool was = state[vk] & 0x80;
-        state[vk] = static_cast<BYTE>((down ? 0x80 : 0) | ((down && !was) ? (state[vk] ^ 1) & 1 : state[vk] & 1));
+        state[vk] = static_cast<BYTE>((down ? 0x80 : 0) |
+                                      ((down && !was) ? (state[vk] ^ 1) & 1 : state[vk] & 1));
         return was;
     }
     WORD vk = ev.vk;
@@ -282,32 +348,53 @@ void NotifyHeadOwnerLocked(ThreadQueue* except) {
 
 UINT ClientMessageOf(DWORD what) {
     switch (what) {
-        case MOUSEEVENTF_MOVE: return WM_MOUSEMOVE;
-        case MOUSEEVENTF_LEFTDOWN: return WM_LBUTTONDOWN;
-        case MOUSEEVENTF_LEFTUP: return WM_LBUTTONUP;
-        case MOUSEEVENTF_RIGHTDOWN: return WM_RBUTTONDOWN;
-        case MOUSEEVENTF_RIGHTUP: return WM_RBUTTONUP;
-        case MOUSEEVENTF_MIDDLEDOWN: return WM_MBUTTONDOWN;
-        case MOUSEEVENTF_MIDDLEUP: return WM_MBUTTONUP;
-        case MOUSEEVENTF_XDOWN: return WM_XBUTTONDOWN;
-        case MOUSEEVENTF_XUP: return WM_XBUTTONUP;
-        default: return 0;
+        case MOUSEEVENTF_MOVE:
+            return WM_MOUSEMOVE;
+        case MOUSEEVENTF_LEFTDOWN:
+            return WM_LBUTTONDOWN;
+        case MOUSEEVENTF_LEFTUP:
+            return WM_LBUTTONUP;
+        case MOUSEEVENTF_RIGHTDOWN:
+            return WM_RBUTTONDOWN;
+        case MOUSEEVENTF_RIGHTUP:
+            return WM_RBUTTONUP;
+        case MOUSEEVENTF_MIDDLEDOWN:
+            return WM_MBUTTONDOWN;
+        case MOUSEEVENTF_MIDDLEUP:
+            return WM_MBUTTONUP;
+        case MOUSEEVENTF_XDOWN:
+            return WM_XBUTTONDOWN;
+        case MOUSEEVENTF_XUP:
+            return WM_XBUTTONUP;
+        default:
+            return 0;
     }
 }
 
 UINT NonClientOf(UINT client) {
     switch (client) {
-        case WM_MOUSEMOVE: return WM_NCMOUSEMOVE;
-        case WM_LBUTTONDOWN: return WM_NCLBUTTONDOWN;
-        case WM_LBUTTONUP: return WM_NCLBUTTONUP;
-        case WM_LBUTTONDBLCLK: return WM_NCLBUTTONDBLCLK;
-        case WM_RBUTTONDOWN: return WM_NCRBUTTONDOWN;
-        case WM_RBUTTONUP: return WM_NCRBUTTONUP;
-        case WM_RBUTTONDBLCLK: return WM_NCRBUTTONDBLCLK;
-        case WM_MBUTTONDOWN: return WM_NCMBUTTONDOWN;
-        case WM_MBUTTONUP: return WM_NCMBUTTONUP;
-        case WM_MBUTTONDBLCLK: return WM_NCMBUTTONDBLCLK;
-        default: return 0;
+        case WM_MOUSEMOVE:
+            return WM_NCMOUSEMOVE;
+        case WM_LBUTTONDOWN:
+            return WM_NCLBUTTONDOWN;
+        case WM_LBUTTONUP:
+            return WM_NCLBUTTONUP;
+        case WM_LBUTTONDBLCLK:
+            return WM_NCLBUTTONDBLCLK;
+        case WM_RBUTTONDOWN:
+            return WM_NCRBUTTONDOWN;
+        case WM_RBUTTONUP:
+            return WM_NCRBUTTONUP;
+        case WM_RBUTTONDBLCLK:
+            return WM_NCRBUTTONDBLCLK;
+        case WM_MBUTTONDOWN:
+            return WM_NCMBUTTONDOWN;
+        case WM_MBUTTONUP:
+            return WM_NCMBUTTONUP;
+        case WM_MBUTTONDBLCLK:
+            return WM_NCMBUTTONDBLCLK;
+        default:
+            return 0;
     }
 }
 
@@ -406,7 +493,8 @@ void CookMouse(ThreadQueue& q, const RawInput& ev) {
         if (IsButtonDown(msg)) {
             // A second press of the same button, soon and close by, is a double click.
             LastClick& lc = s.lastClick;
-            bool dbl = lc.hwnd == target && lc.button == msg && ev.time - lc.time <= GetDoubleClickTime() &&
+            bool dbl = lc.hwnd == target && lc.button == msg &&
+                       ev.time - lc.time <= GetDoubleClickTime() &&
                        std::abs(pt.x - lc.pt.x) <= GetSystemMetrics(SM_CXDOUBLECLK) / 2 &&
                        std::abs(pt.y - lc.pt.y) <= GetSystemMetrics(SM_CYDOUBLECLK) / 2 &&
                        (!client || (w->cls->style & CS_DBLCLKS));
@@ -512,7 +600,8 @@ void DriveMoveSize(ThreadQueue& q, const RawInput& ev) {
             if (edge == 2 || edge == 5 || edge == 8) r.right += dx;
             if (edge == 3 || edge == 4 || edge == 5) r.top += dy;
             if (edge == 6 || edge == 7 || edge == 8) r.bottom += dy;
-            SendMessageW(s.hwnd, WM_SIZING, static_cast<WPARAM>(edge), reinterpret_cast<LPARAM>(&r));
+            SendMessageW(s.hwnd, WM_SIZING, static_cast<WPARAM>(edge),
+                         reinterpret_cast<LPARAM>(&r));
         }
         SetWindowPos(s.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
@@ -570,13 +659,20 @@ wchar_t CharOf(WORD vk, const BYTE* s) {
     if (ctrl && !alt) {
         if (vk >= 'A' && vk <= 'Z') return static_cast<wchar_t>(vk - 'A' + 1);
         switch (vk) {
-            case VK_OEM_4: return 27;
-            case VK_OEM_5: return 28;
-            case VK_OEM_6: return 29;
-            case VK_RETURN: return 10;
-            case VK_BACK: return 127;
-            case VK_SPACE: return L' ';
-            default: return 0;
+            case VK_OEM_4:
+                return 27;
+            case VK_OEM_5:
+                return 28;
+            case VK_OEM_6:
+                return 29;
+            case VK_RETURN:
+                return 10;
+            case VK_BACK:
+                return 127;
+            case VK_SPACE:
+                return L' ';
+            default:
+                return 0;
         }
     }
     if (vk >= 'A' && vk <= 'Z') {
@@ -592,13 +688,27 @@ wchar_t CharOf(WORD vk, const BYTE* s) {
         wchar_t plain, shifted;
     };
     static const Pair pairs[] = {
-        {VK_SPACE, L' ', L' '},     {VK_RETURN, L'\r', L'\r'},  {VK_BACK, 8, 8},
-        {VK_TAB, 9, 9},             {VK_ESCAPE, 27, 27},        {VK_OEM_1, L';', L':'},
-        {VK_OEM_PLUS, L'=', L'+'},  {VK_OEM_COMMA, L',', L'<'}, {VK_OEM_MINUS, L'-', L'_'},
-        {VK_OEM_PERIOD, L'.', L'>'}, {VK_OEM_2, L'/', L'?'},    {VK_OEM_3, L'`', L'~'},
-        {VK_OEM_4, L'[', L'{'},     {VK_OEM_5, L'\\', L'|'},    {VK_OEM_6, L']', L'}'},
-        {VK_OEM_7, L'\'', L'"'},    {VK_MULTIPLY, L'*', L'*'},  {VK_ADD, L'+', L'+'},
-        {VK_SUBTRACT, L'-', L'-'},  {VK_DECIMAL, L'.', L'.'},   {VK_DIVIDE, L'/', L'/'},
+        {VK_SPACE, L' ', L' '},
+        {VK_RETURN, L'\r', L'\r'},
+        {VK_BACK, 8, 8},
+        {VK_TAB, 9, 9},
+        {VK_ESCAPE, 27, 27},
+        {VK_OEM_1, L';', L':'},
+        {VK_OEM_PLUS, L'=', L'+'},
+        {VK_OEM_COMMA, L',', L'<'},
+        {VK_OEM_MINUS, L'-', L'_'},
+        {VK_OEM_PERIOD, L'.', L'>'},
+        {VK_OEM_2, L'/', L'?'},
+        {VK_OEM_3, L'`', L'~'},
+        {VK_OEM_4, L'[', L'{'},
+        {VK_OEM_5, L'\\', L'|'},
+        {VK_OEM_6, L']', L'}'},
+        {VK_OEM_7, L'\'', L'"'},
+        {VK_MULTIPLY, L'*', L'*'},
+        {VK_ADD, L'+', L'+'},
+        {VK_SUBTRACT, L'-', L'-'},
+        {VK_DECIMAL, L'.', L'.'},
+        {VK_DIVIDE, L'/', L'/'},
     };
     for (const auto& p : pairs) {
         if (p.vk == vk) return shift ? p.shifted : p.plain;
@@ -715,8 +825,12 @@ UINT SendInput(UINT count, LPINPUT inputs, int size) {
             if (mi.dwFlags & MOUSEEVENTF_MOVE) {
                 POINT p = s.cursor;
                 if (mi.dwFlags & MOUSEEVENTF_ABSOLUTE) {
-                    p.x = static_cast<LONG>(static_cast<long long>(mi.dx) * (screen.right - screen.left) / 65536) + screen.left;
-                    p.y = static_cast<LONG>(static_cast<long long>(mi.dy) * (screen.bottom - screen.top) / 65536) + screen.top;
+                    p.x = static_cast<LONG>(static_cast<long long>(mi.dx) *
+                                            (screen.right - screen.left) / 65536) +
+                          screen.left;
+                    p.y = static_cast<LONG>(static_cast<long long>(mi.dy) *
+                                            (screen.bottom - screen.top) / 65536) +
+                          screen.top;
                 } else {
                     p.x += mi.dx;
                     p.y += mi.dy;
@@ -901,7 +1015,8 @@ BOOL TranslateMessage(const MSG* msg) {
     return TRUE;
 }
 
-// ---- cursors and icons ----------------------------------------------------------------------------
+// ---- cursors and icons
+// ----------------------------------------------------------------------------
 
 HCURSOR LoadCursorW(HINSTANCE, LPCWSTR name) {
     // Only the system's own cursors exist; their handles are fixed values.
@@ -962,7 +1077,8 @@ int ShowCursor(BOOL show) {
     return show ? ++g_cursorCount : --g_cursorCount;
 }
 
-// ---- caret ----------------------------------------------------------------------------------------
+// ---- caret
+// ----------------------------------------------------------------------------------------
 
 BOOL CreateCaret(HWND hwnd, HBITMAP, int width, int height) {
     if (!IsOwnedByCurrentThread(hwnd)) return FALSE;

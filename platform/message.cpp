@@ -55,7 +55,7 @@ thread_local QueueHolder t_holder;
 
 struct Filter {
     bool any = true;
-    bool threadOnly = false;     // hwnd == -1: only messages without a window
+    bool threadOnly = false;    // hwnd == -1: only messages without a window
     std::vector<HWND> windows;  // the window and its descendants
     UINT min = 0;
     UINT max = 0;
@@ -332,8 +332,8 @@ LRESULT SendMessageW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return SendAcross(target, sm, -1) ? sm->result : 0;
 }
 
-LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT,
-                            UINT timeoutMs, DWORD_PTR* result) {
+LRESULT SendMessageTimeoutW(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT, UINT timeoutMs,
+                            DWORD_PTR* result) {
     if (result) *result = 0;
     std::shared_ptr<ThreadQueue> target;
     WNDPROC proc;
@@ -378,8 +378,8 @@ LRESULT SendMessageA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_GETTEXT && lParam && wParam > 0) {
         int len = static_cast<int>(SendMessageW(hwnd, WM_GETTEXTLENGTH, 0, 0));
         std::wstring wide(static_cast<size_t>(std::max(len, 0)) + 1, L'\0');
-        int got = static_cast<int>(SendMessageW(hwnd, WM_GETTEXT, wide.size(),
-                                                reinterpret_cast<LPARAM>(wide.data())));
+        int got = static_cast<int>(
+            SendMessageW(hwnd, WM_GETTEXT, wide.size(), reinterpret_cast<LPARAM>(wide.data())));
         char* out = reinterpret_cast<char*>(lParam);
         int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), got, out,
                                         static_cast<int>(wParam) - 1, nullptr, nullptr);

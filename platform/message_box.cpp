@@ -32,8 +32,12 @@ std::wstring Wide(LPCSTR text) {
 
 int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
     static const int buttons[][3] = {
-        {IDOK, 0, 0},           {IDOK, IDCANCEL, 0},     {IDABORT, IDRETRY, IDIGNORE},
-        {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO, 0},        {IDRETRY, IDCANCEL, 0},
+        {IDOK, 0, 0},
+        {IDOK, IDCANCEL, 0},
+        {IDABORT, IDRETRY, IDIGNORE},
+        {IDYES, IDNO, IDCANCEL},
+        {IDYES, IDNO, 0},
+        {IDRETRY, IDCANCEL, 0},
         {IDCANCEL, IDTRYAGAIN, IDCONTINUE},
     };
     UINT kind = type & 0xF;
@@ -41,7 +45,8 @@ int MessageBoxW(HWND, LPCWSTR text, LPCWSTR caption, UINT type) {
     UINT def = (type >> 8) & 0xF;
     int answer = def < 3 ? buttons[kind][def] : 0;
     if (!answer) answer = buttons[kind][0];
-    std::string line = "MessageBox: " + Utf8(caption ? caption : L"Error") + ": " + Utf8(text) + "\n";
+    std::string line =
+        "MessageBox: " + Utf8(caption ? caption : L"Error") + ": " + Utf8(text) + "\n";
     std::fwrite(line.data(), 1, line.size(), stderr);
     std::fflush(stderr);
     return answer;

@@ -169,10 +169,7 @@ void Present(HWND root, const RECT& area) {
 
 bool NeedsPaint(Window* w) {
     if (!(w->style & WS_VISIBLE) || w->dead || w->destroying) return false;
-    Window* root = RootLocked(w);
-    if ((root->exStyle & WS_EX_LAYERED) && root->layeredContent) return false;
-    return (w->update && !cairo_region_is_empty(w->update)) || w->internalPaint ||
-           w->ncPaintNeeded;
+    return (w->update && !cairo_region_is_empty(w->update)) || w->internalPaint || w->ncPaintNeeded;
 }
 
 Window* FindPaintable(Window* w) {
@@ -323,6 +320,9 @@ void EraseBackground(HWND hwnd, HDC hdc) {
         if (!w) return;
         brush = w->cls->background;
         rc = RECT{0, 0, w->rcClient.right - w->rcClient.left, w->rcClient.bottom - w->rcClient.top};
+        // The system draws nothing over pixels given through UpdateLayeredWindow.
+        Window* root = RootLocked(w);
+        if ((root->exStyle & WS_EX_LAYERED) && root->layeredContent) return;
     }
     ULONG_PTR v = reinterpret_cast<ULONG_PTR>(brush);
     if (v > 0 && v <= 31) brush = GetSysColorBrush(static_cast<int>(v - 1));
@@ -338,6 +338,8 @@ void DrawNonClient(HWND hwnd) {
         TreeGuard g(TreeLock());
         Window* w = FindLiveLocked(hwnd);
         if (!w || !HasFrame(w)) return;
+        Window* root = RootLocked(w);
+        if ((root->exStyle & WS_EX_LAYERED) && root->layeredContent) return;
         wr = w->rcWindow;
         cr = w->rcClient;
         style = w->style;
@@ -615,8 +617,8 @@ HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT ps) {
     cairo_region_destroy(area);
     ps->fErase = FALSE;
     if (erase) {
-        ps->fErase = SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE
-                                                                                       : TRUE;
+        ps->fErase =
+            SendMessageW(hwnd, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0) ? FALSE : TRUE;
     }
     return dc;
 }

@@ -74,9 +74,8 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapseMs, TIMERPROC proc) {
     if (!hwnd) {
         // Thread timers get an id of their own.
         static std::atomic<UINT_PTR> next{0x7F00};
-        bool replace = id && std::any_of(q.timers.begin(), q.timers.end(), [&](auto& t) {
-                           return !t.hwnd && t.id == id;
-                       });
+        bool replace = id && std::any_of(q.timers.begin(), q.timers.end(),
+                                         [&](auto& t) { return !t.hwnd && t.id == id; });
         if (!replace) id = ++next;
     }
     for (auto& t : q.timers) {

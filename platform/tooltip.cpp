@@ -47,9 +47,8 @@ TipState* StateOf(HWND hwnd) {
 
 Tool* FindTool(TipState* s, const TOOLINFOW* ti) {
     if (!ti) return nullptr;
-    auto it = std::find_if(s->tools.begin(), s->tools.end(), [&](const Tool& t) {
-        return t.hwnd == ti->hwnd && t.id == ti->uId;
-    });
+    auto it = std::find_if(s->tools.begin(), s->tools.end(),
+                           [&](const Tool& t) { return t.hwnd == ti->hwnd && t.id == ti->uId; });
     return it == s->tools.end() ? nullptr : &*it;
 }
 
@@ -132,15 +131,17 @@ LRESULT TooltipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             st->back = GetSysColor(COLOR_INFOBK);
             st->textColor = GetSysColor(COLOR_INFOTEXT);
             SetWindowLongPtrW(hwnd, 0, reinterpret_cast<LONG_PTR>(st));
-            SetWindowLongPtrW(hwnd, GWL_EXSTYLE,
-                              GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
+            SetWindowLongPtrW(
+                hwnd, GWL_EXSTYLE,
+                GetWindowLongPtrW(hwnd, GWL_EXSTYLE) | WS_EX_TOOLWINDOW | WS_EX_TOPMOST);
             return DefWindowProcW(hwnd, msg, wParam, lParam);
         }
         case WM_NCDESTROY:
             delete s;
             SetWindowLongPtrW(hwnd, 0, 0);
             return 0;
-        default: break;
+        default:
+            break;
     }
     if (!s) return DefWindowProcW(hwnd, msg, wParam, lParam);
     switch (msg) {
@@ -198,7 +199,8 @@ LRESULT TooltipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             ti->lpszText[n] = L'\0';
             return static_cast<LRESULT>(n);
         }
-        case TTM_GETTOOLCOUNT: return static_cast<LRESULT>(s->tools.size());
+        case TTM_GETTOOLCOUNT:
+            return static_cast<LRESULT>(s->tools.size());
         case TTM_TRACKACTIVATE: {
             Tool* t = FindTool(s, ti);
             if (!wParam) {
@@ -224,7 +226,8 @@ LRESULT TooltipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             s->maxWidth = static_cast<int>(lParam);
             return old;
         }
-        case TTM_GETMAXTIPWIDTH: return s->maxWidth;
+        case TTM_GETMAXTIPWIDTH:
+            return s->maxWidth;
         case TTM_SETDELAYTIME: {
             int ms = static_cast<short>(LOWORD(static_cast<DWORD_PTR>(lParam)));
             int initial = ms < 0 ? static_cast<int>(GetDoubleClickTime()) : ms;
@@ -234,37 +237,65 @@ LRESULT TooltipProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                     s->delayAutoPop = initial * 10;
                     s->delayReshow = initial / 5;
                     break;
-                case TTDT_INITIAL: s->delayInitial = initial; break;
-                case TTDT_AUTOPOP: s->delayAutoPop = ms < 0 ? initial * 10 : ms; break;
-                case TTDT_RESHOW: s->delayReshow = ms < 0 ? initial / 5 : ms; break;
-                default: break;
+                case TTDT_INITIAL:
+                    s->delayInitial = initial;
+                    break;
+                case TTDT_AUTOPOP:
+                    s->delayAutoPop = ms < 0 ? initial * 10 : ms;
+                    break;
+                case TTDT_RESHOW:
+                    s->delayReshow = ms < 0 ? initial / 5 : ms;
+                    break;
+                default:
+                    break;
             }
             return 0;
         }
         case TTM_GETDELAYTIME:
             switch (wParam) {
-                case TTDT_INITIAL: return s->delayInitial;
-                case TTDT_AUTOPOP: return s->delayAutoPop;
-                case TTDT_RESHOW: return s->delayReshow;
-                default: return 0;
+                case TTDT_INITIAL:
+                    return s->delayInitial;
+                case TTDT_AUTOPOP:
+                    return s->delayAutoPop;
+                case TTDT_RESHOW:
+                    return s->delayReshow;
+                default:
+                    return 0;
             }
         case TTM_ACTIVATE:
             s->active = wParam != 0;
             if (!s->active) Hide(hwnd, s);
             return 0;
-        case TTM_POP: Hide(hwnd, s); return 0;
-        case TTM_UPDATE: InvalidateRect(hwnd, nullptr, TRUE); return 0;
-        case TTM_SETTIPBKCOLOR: s->back = static_cast<COLORREF>(wParam); return 0;
-        case TTM_SETTIPTEXTCOLOR: s->textColor = static_cast<COLORREF>(wParam); return 0;
-        case TTM_GETTIPBKCOLOR: return s->back;
-        case TTM_GETTIPTEXTCOLOR: return s->textColor;
+        case TTM_POP:
+            Hide(hwnd, s);
+            return 0;
+        case TTM_UPDATE:
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return 0;
+        case TTM_SETTIPBKCOLOR:
+            s->back = static_cast<COLORREF>(wParam);
+            return 0;
+        case TTM_SETTIPTEXTCOLOR:
+            s->textColor = static_cast<COLORREF>(wParam);
+            return 0;
+        case TTM_GETTIPBKCOLOR:
+            return s->back;
+        case TTM_GETTIPTEXTCOLOR:
+            return s->textColor;
         case TTM_HITTESTW:
-        case TTM_RELAYEVENT: return 0;
-        case WM_PAINT: Paint(hwnd, s); return 0;
-        case WM_ERASEBKGND: return 1;
-        case WM_NCHITTEST: return HTTRANSPARENT;
-        case WM_MOUSEACTIVATE: return MA_NOACTIVATE;
-        default: return DefWindowProcW(hwnd, msg, wParam, lParam);
+        case TTM_RELAYEVENT:
+            return 0;
+        case WM_PAINT:
+            Paint(hwnd, s);
+            return 0;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_NCHITTEST:
+            return HTTRANSPARENT;
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        default:
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
     }
 }
 

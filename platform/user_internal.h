@@ -73,9 +73,9 @@ struct Window {
     bool eraseNeeded = false;
     bool ncPaintNeeded = false;
     bool internalPaint = false;
-    HRGN windowRegion = nullptr;         // owned region handle (window coordinates)
+    HRGN windowRegion = nullptr;            // owned region handle (window coordinates)
     cairo_region_t* regionRects = nullptr;  // copy of its rectangles for hit-testing
-    cairo_surface_t* backing = nullptr;  // top-level windows: the backing store (window size)
+    cairo_surface_t* backing = nullptr;     // top-level windows: the backing store (window size)
     BYTE layeredAlpha = 255;
     bool layeredContent = false;  // UpdateLayeredWindow has supplied the pixels
 };
@@ -127,7 +127,6 @@ struct ThreadQueue {
     HWND focus = nullptr;
     HWND active = nullptr;
     HWND capture = nullptr;
-    int paintCount = 0;  // windows of this thread that need WM_PAINT (a hint, recounted)
 
     // Touched only by the owning thread.
     std::deque<MSG> cookedInput;
@@ -148,7 +147,7 @@ std::shared_ptr<ThreadQueue> QueueOfThreadLocked(DWORD threadId);
 
 // Window table (tree lock held).
 Window* FindLocked(HWND hwnd);
-Window* FindLiveLocked(HWND hwnd);  // also null while no longer usable (dead)
+Window* FindLiveLocked(HWND hwnd);        // also null while no longer usable (dead)
 std::vector<Window*>& TopLevelsLocked();  // Z order, topmost first
 void ForEachWindowLocked(const std::function<void(Window*)>& fn);
 HWND DesktopHandle();

@@ -488,14 +488,17 @@ HWND GetAncestor(HWND hwnd, UINT flags) {
     Window* w = FindLiveLocked(hwnd);
     if (!w) return nullptr;
     switch (flags) {
-        case GA_PARENT: return w->parent ? w->parent->hwnd : kDesktop;
-        case GA_ROOT: return RootLocked(w)->hwnd;
+        case GA_PARENT:
+            return w->parent ? w->parent->hwnd : kDesktop;
+        case GA_ROOT:
+            return RootLocked(w)->hwnd;
         case GA_ROOTOWNER: {
             Window* r = RootLocked(w);
             while (r->owner) r = r->owner;
             return r->hwnd;
         }
-        default: return nullptr;
+        default:
+            return nullptr;
     }
 }
 
@@ -509,16 +512,23 @@ HWND GetWindow(HWND hwnd, UINT cmd) {
     auto& siblings = w->parent ? w->parent->children : Tab().topLevels;
     auto it = std::find(siblings.begin(), siblings.end(), w);
     switch (cmd) {
-        case GW_OWNER: return w->owner ? w->owner->hwnd : nullptr;
-        case GW_CHILD: return w->children.empty() ? nullptr : w->children.front()->hwnd;
-        case GW_HWNDFIRST: return siblings.empty() ? nullptr : siblings.front()->hwnd;
-        case GW_HWNDLAST: return siblings.empty() ? nullptr : siblings.back()->hwnd;
+        case GW_OWNER:
+            return w->owner ? w->owner->hwnd : nullptr;
+        case GW_CHILD:
+            return w->children.empty() ? nullptr : w->children.front()->hwnd;
+        case GW_HWNDFIRST:
+            return siblings.empty() ? nullptr : siblings.front()->hwnd;
+        case GW_HWNDLAST:
+            return siblings.empty() ? nullptr : siblings.back()->hwnd;
         case GW_HWNDNEXT:
             return (it == siblings.end() || it + 1 == siblings.end()) ? nullptr : (*(it + 1))->hwnd;
         case GW_HWNDPREV:
             return (it == siblings.end() || it == siblings.begin()) ? nullptr : (*(it - 1))->hwnd;
-        case GW_ENABLEDPOPUP: return nullptr;
-        default: SetLastError(ERROR_INVALID_PARAMETER); return nullptr;
+        case GW_ENABLEDPOPUP:
+            return nullptr;
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
     }
 }
 
@@ -599,7 +609,8 @@ BOOL EnableWindow(HWND hwnd, BOOL enable) {
             Window* w = FindLiveLocked(hwnd);
             HWND focus = w ? w->queue->focus : nullptr;
             Window* f = FindLiveLocked(focus);
-            bool dropFocus = f && w && IsDescendantLocked(w, f) && w->thread == GetCurrentThreadId();
+            bool dropFocus =
+                f && w && IsDescendantLocked(w, f) && w->thread == GetCurrentThreadId();
             bool dropCapture = w && w->queue->capture == hwnd && w->thread == GetCurrentThreadId();
             g.unlock();
             if (dropFocus) SetFocus(nullptr);
@@ -626,17 +637,24 @@ LONG_PTR GetWindowLongPtrW(HWND hwnd, int index) {
         return 0;
     }
     switch (index) {
-        case GWL_STYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
-        case GWL_EXSTYLE: return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
-        case GWLP_WNDPROC: return reinterpret_cast<LONG_PTR>(w->proc);
-        case GWLP_USERDATA: return w->userData;
-        case GWLP_ID: return w->id;
-        case GWLP_HINSTANCE: return reinterpret_cast<LONG_PTR>(w->instance);
+        case GWL_STYLE:
+            return static_cast<LONG_PTR>(static_cast<LONG>(w->style));
+        case GWL_EXSTYLE:
+            return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
+        case GWLP_WNDPROC:
+            return reinterpret_cast<LONG_PTR>(w->proc);
+        case GWLP_USERDATA:
+            return w->userData;
+        case GWLP_ID:
+            return w->id;
+        case GWLP_HINSTANCE:
+            return reinterpret_cast<LONG_PTR>(w->instance);
         case GWLP_HWNDPARENT: {
             Window* p = (w->style & WS_CHILD) ? w->parent : w->owner;
             return reinterpret_cast<LONG_PTR>(p ? p->hwnd : nullptr);
         }
-        default: break;
+        default:
+            break;
     }
     if (index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
         LONG_PTR v;
@@ -715,7 +733,8 @@ LONG_PTR SetWindowLongPtrW(HWND hwnd, int index, LONG_PTR value) {
             if (w->owner == w) w->owner = nullptr;
             return old;
         }
-        default: break;
+        default:
+            break;
     }
     if (index >= 0 && static_cast<size_t>(index) + sizeof(LONG_PTR) <= w->extra.size()) {
         std::memcpy(&old, w->extra.data() + index, sizeof(old));
@@ -772,7 +791,7 @@ BOOL SetWindowTextW(HWND hwnd, LPCWSTR text) {
         return FALSE;
     }
     return SendMessageW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text ? text : L"")) ? TRUE
-                                                                                         : FALSE;
+                                                                                          : FALSE;
 }
 
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
@@ -788,9 +807,8 @@ int GetWindowTextW(HWND hwnd, LPWSTR buffer, int maxCount) {
     if (!buffer || maxCount <= 0) return 0;
     buffer[0] = L'\0';
     if (IsOwnedByCurrentThread(hwnd)) {
-        return static_cast<int>(
-            SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(maxCount),
-                         reinterpret_cast<LPARAM>(buffer)));
+        return static_cast<int>(SendMessageW(hwnd, WM_GETTEXT, static_cast<WPARAM>(maxCount),
+                                             reinterpret_cast<LPARAM>(buffer)));
     }
     // Another thread's window: read the stored text rather than wait on that thread.
     TreeGuard g(TreeLock());

@@ -72,7 +72,8 @@ RECT MaximizedRect(HWND hwnd) {
         if (w->parent) {
             RECT f;
             FrameSizes(style, ex, &f);
-            return RECT{-f.left, -f.top, parentClient.right + f.right, parentClient.bottom + f.bottom};
+            return RECT{-f.left, -f.top, parentClient.right + f.right,
+                        parentClient.bottom + f.bottom};
         }
     }
     MINMAXINFO mmi{};
@@ -100,32 +101,41 @@ BOOL ShowWindowInternal(HWND hwnd, int cmd) {
     if (cmd == SW_HIDE) {
         if (!wasVisible) return FALSE;
         SendMessageW(hwnd, WM_SHOWWINDOW, FALSE, 0);
-        SetWindowPosInternal(hwnd, nullptr, 0, 0, 0, 0,
-                             SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER |
-                                 SWP_NOACTIVATE);
+        SetWindowPosInternal(
+            hwnd, nullptr, 0, 0, 0, 0,
+            SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         WindowHidden(hwnd);
         return TRUE;
     }
     enum class Target { Keep, Minimize, Maximize, Restore } target = Target::Keep;
     bool activate = !child;
     switch (cmd) {
-        case SW_SHOWMINIMIZED: target = Target::Minimize; break;
+        case SW_SHOWMINIMIZED:
+            target = Target::Minimize;
+            break;
         case SW_MINIMIZE:
         case SW_SHOWMINNOACTIVE:
         case SW_FORCEMINIMIZE:
             target = Target::Minimize;
             activate = false;
             break;
-        case SW_SHOWMAXIMIZED: target = Target::Maximize; break;
+        case SW_SHOWMAXIMIZED:
+            target = Target::Maximize;
+            break;
         case SW_SHOWNORMAL:
         case SW_RESTORE:
         case SW_SHOWDEFAULT:
             if (minimized || maximized) target = Target::Restore;
             break;
         case SW_SHOWNOACTIVATE:
-        case SW_SHOWNA: activate = false; break;
-        case SW_SHOW: break;
-        default: SetLastError(ERROR_INVALID_PARAMETER); return FALSE;
+        case SW_SHOWNA:
+            activate = false;
+            break;
+        case SW_SHOW:
+            break;
+        default:
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return FALSE;
     }
     if (target == Target::Minimize && minimized) target = Target::Keep;
     if (target == Target::Maximize && maximized) target = Target::Keep;
@@ -159,8 +169,12 @@ BOOL ShowWindowInternal(HWND hwnd, int cmd) {
                           kMinimizedOffset + cy};
                 break;
             }
-            case Target::Maximize: rc = MaximizedRect(hwnd); break;
-            default: rc = normal; break;
+            case Target::Maximize:
+                rc = MaximizedRect(hwnd);
+                break;
+            default:
+                rc = normal;
+                break;
         }
         flags |= SWP_FRAMECHANGED | kSwpStateChanged;
     }
@@ -195,7 +209,8 @@ void FrameSizes(DWORD style, DWORD exStyle, RECT* frame) {
     if (exStyle & WS_EX_STATICEDGE) b += GetSystemMetrics(SM_CXBORDER);
     *frame = RECT{b, b, b, b};
     if ((style & WS_CAPTION) == WS_CAPTION) {
-        frame->top += GetSystemMetrics((exStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
+        frame->top +=
+            GetSystemMetrics((exStyle & WS_EX_TOOLWINDOW) ? SM_CYSMCAPTION : SM_CYCAPTION);
     }
 }
 
@@ -217,10 +232,11 @@ void DefaultMinMaxInfo(HWND hwnd, MINMAXINFO* mmi) {
     FrameSizes(style & ~WS_CAPTION, ex, &f);  // the caption stays on screen
     *mmi = MINMAXINFO{};
     mmi->ptMaxPosition = POINT{work.left - f.left, work.top - f.top};
-    mmi->ptMaxSize = POINT{work.right - work.left + f.left + f.right,
-                           work.bottom - work.top + f.top + f.bottom};
+    mmi->ptMaxSize =
+        POINT{work.right - work.left + f.left + f.right, work.bottom - work.top + f.top + f.bottom};
     if ((style & WS_THICKFRAME) || (style & WS_CAPTION) == WS_CAPTION) {
-        mmi->ptMinTrackSize = POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
+        mmi->ptMinTrackSize =
+            POINT{GetSystemMetrics(SM_CXMINTRACK), GetSystemMetrics(SM_CYMINTRACK)};
     }
     mmi->ptMaxTrackSize = POINT{GetSystemMetrics(SM_CXMAXTRACK), GetSystemMetrics(SM_CYMAXTRACK)};
 }
@@ -333,8 +349,8 @@ void SetWindowPosInternal(HWND hwnd, HWND after, int x, int y, int cx, int cy, U
     wp.cx = std::max(wp.cx, 0);
     wp.cy = std::max(wp.cy, 0);
     RECT newWindow{wp.x, wp.y, wp.x + wp.cx, wp.y + wp.cy};
-    bool sized = wp.cx != oldWindow.right - oldWindow.left ||
-                 wp.cy != oldWindow.bottom - oldWindow.top;
+    bool sized =
+        wp.cx != oldWindow.right - oldWindow.left || wp.cy != oldWindow.bottom - oldWindow.top;
     bool minimized;
     {
         TreeGuard g(TreeLock());
@@ -357,8 +373,12 @@ void SetWindowPosInternal(HWND hwnd, HWND after, int x, int y, int cx, int cy, U
         newClient = oldClient;
         OffsetRect(&newClient, newWindow.left - oldWindow.left, newWindow.top - oldWindow.top);
         if (sized) {
-            newClient.right = std::max(newClient.left, newClient.right + (newWindow.right - oldWindow.right) - (newWindow.left - oldWindow.left));
-            newClient.bottom = std::max(newClient.top, newClient.bottom + (newWindow.bottom - oldWindow.bottom) - (newWindow.top - oldWindow.top));
+            newClient.right =
+                std::max(newClient.left, newClient.right + (newWindow.right - oldWindow.right) -
+                                             (newWindow.left - oldWindow.left));
+            newClient.bottom =
+                std::max(newClient.top, newClient.bottom + (newWindow.bottom - oldWindow.bottom) -
+                                            (newWindow.top - oldWindow.top));
         }
     }
     bool topLevel = false;
@@ -648,11 +668,15 @@ BOOL SubtractRect(LPRECT dst, const RECT* a, const RECT* b) {
     if (IntersectRect(&i, a, b)) {
         // Only a cut that leaves a rectangle shrinks it.
         if (i.top == r.top && i.bottom == r.bottom) {
-            if (i.left == r.left) r.left = i.right;
-            else if (i.right == r.right) r.right = i.left;
+            if (i.left == r.left)
+                r.left = i.right;
+            else if (i.right == r.right)
+                r.right = i.left;
         } else if (i.left == r.left && i.right == r.right) {
-            if (i.top == r.top) r.top = i.bottom;
-            else if (i.bottom == r.bottom) r.bottom = i.top;
+            if (i.top == r.top)
+                r.top = i.bottom;
+            else if (i.bottom == r.bottom)
+                r.bottom = i.top;
         }
     }
     if (IsRectEmpty(&r)) {

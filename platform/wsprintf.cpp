@@ -54,10 +54,14 @@ int Format(Ch* buffer, const Ch* fmt, va_list ap) {
         }
         bool left = false, zero = false, alt = false;
         for (;; ++p) {
-            if (*p == '-') left = true;
-            else if (*p == '0') zero = true;
-            else if (*p == '#') alt = true;
-            else break;
+            if (*p == '-')
+                left = true;
+            else if (*p == '0')
+                zero = true;
+            else if (*p == '#')
+                alt = true;
+            else
+                break;
         }
         int width = 0;
         while (*p >= '0' && *p <= '9') width = width * 10 + (*p++ - '0');
@@ -98,7 +102,8 @@ int Format(Ch* buffer, const Ch* fmt, va_list ap) {
                 d.insert(d.begin(), digits[v % static_cast<unsigned>(base)]);
                 v /= static_cast<unsigned>(base);
             } while (v);
-            while (precision >= 0 && static_cast<int>(d.size()) < precision) d.insert(d.begin(), '0');
+            while (precision >= 0 && static_cast<int>(d.size()) < precision)
+                d.insert(d.begin(), '0');
             if (alt && base == 16) d.insert(0, upper ? "0X" : "0x");
             if (negative) d.insert(d.begin(), '-');
             field.assign(d.begin(), d.end());
@@ -111,8 +116,8 @@ int Format(Ch* buffer, const Ch* fmt, va_list ap) {
                               : size == kPtr    ? static_cast<long long>(va_arg(ap, intptr_t))
                               : size == kShort  ? static_cast<short>(va_arg(ap, int))
                                                 : va_arg(ap, int);
-                unsigned long long mag =
-                    v < 0 ? 0ull - static_cast<unsigned long long>(v) : static_cast<unsigned long long>(v);
+                unsigned long long mag = v < 0 ? 0ull - static_cast<unsigned long long>(v)
+                                               : static_cast<unsigned long long>(v);
                 pushNumber(mag, v < 0, 10, false);
                 break;
             }
@@ -121,8 +126,9 @@ int Format(Ch* buffer, const Ch* fmt, va_list ap) {
             case 'X': {
                 unsigned long long v = size == kLongLong ? va_arg(ap, unsigned long long)
                                        : size == kPtr    ? va_arg(ap, uintptr_t)
-                                       : size == kShort  ? static_cast<unsigned short>(va_arg(ap, unsigned))
-                                                         : va_arg(ap, unsigned);
+                                       : size == kShort
+                                           ? static_cast<unsigned short>(va_arg(ap, unsigned))
+                                           : va_arg(ap, unsigned);
                 pushNumber(v, false, conv == 'u' ? 10 : 16, conv == 'X');
                 break;
             }

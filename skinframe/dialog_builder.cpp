@@ -93,7 +93,7 @@ void AddImage(const CMarkupNode& node, CPaintManagerUI* pManager) {
             mask = ui::ParseColor(value);
         }
     }
-    if (name && *name) pManager->AddImage(name, type, mask);
+    if (name) pManager->AddImage(name, type, mask);
 }
 
 void AddFont(const CMarkupNode& node, CPaintManagerUI* pManager) {
@@ -120,7 +120,7 @@ void AddFont(const CMarkupNode& node, CPaintManagerUI* pManager) {
             isDefault = ui::ParseBool(value);
         }
     }
-    if (!name || !*name) return;
+    if (!name) return;  // an empty name still takes its place: fonts are used by index
     pManager->AddFont(name, size, bold, underline, italic);
     if (isDefault) pManager->SetDefaultFont(name, size, bold, underline, italic);
 }
@@ -136,7 +136,7 @@ void AddDefault(const CMarkupNode& node, CPaintManagerUI* pManager) {
             value = node.GetAttributeValue(i);
         }
     }
-    if (name && *name) pManager->AddDefaultAttributeList(name, value);
+    if (name) pManager->AddDefaultAttributeList(name, value);
 }
 
 // The shared resources declared directly under the root, in document order.

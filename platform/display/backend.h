@@ -13,7 +13,7 @@
 namespace display {
 
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
 
     virtual const char* Name() const = 0;
@@ -30,8 +30,8 @@ public:
     // Pixels of a top-level window changed. backing: the window's ARGB32 backing store (window
     // size, premultiplied); dirty: the changed part in window coordinates. perPixelAlpha is set
     // for layered windows whose alpha channel is their shape; constantAlpha scales the whole.
-    virtual void Present(HWND hwnd, cairo_surface_t* backing, const RECT& dirty,
-                         bool perPixelAlpha, BYTE constantAlpha) = 0;
+    virtual void Present(HWND hwnd, cairo_surface_t* backing, const RECT& dirty, bool perPixelAlpha,
+                         BYTE constantAlpha) = 0;
 
     // The pointer was moved by the program (SetCursorPos) or its shape changed.
     virtual void CursorMoved(POINT screen) = 0;

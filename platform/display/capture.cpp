@@ -22,7 +22,8 @@ void CopyOut(cairo_surface_t* s, const RECT& r, Capture* out) {
     for (int y = 0; y < out->height; ++y) {
         int sy = r.top + y;
         if (sy < 0 || sy >= sh) continue;
-        const auto* row = reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(sy) * stride);
+        const auto* row =
+            reinterpret_cast<const uint32_t*>(data + static_cast<size_t>(sy) * stride);
         for (int x = 0; x < out->width; ++x) {
             int sx = r.left + x;
             if (sx < 0 || sx >= sw) continue;

@@ -18,7 +18,8 @@ struct Capture {
     uint32_t At(int x, int y) const {
         return (x < 0 || y < 0 || x >= width || y >= height)
                    ? 0
-                   : pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+                   : pixels[static_cast<size_t>(y) * static_cast<size_t>(width) +
+                            static_cast<size_t>(x)];
     }
     // The colour without alpha, as COLORREF (0x00BBGGRR) for comparing with RGB().
     COLORREF ColorAt(int x, int y) const {

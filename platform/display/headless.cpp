@@ -6,7 +6,7 @@ namespace display {
 namespace {
 
 class Headless : public Backend {
-public:
+  public:
     Headless(int width, int height) : width_(width), height_(height) {}
 
     const char* Name() const override { return "headless"; }
@@ -21,7 +21,7 @@ public:
     void CursorMoved(POINT) override {}
     void CursorChanged(HCURSOR) override {}
 
-private:
+  private:
     int width_;
     int height_;
 };

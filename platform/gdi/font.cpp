@@ -257,7 +257,16 @@ TEXTMETRICW MetricsOf(const Font& font) {
 
 }  // namespace gdi
 
+// GCC names the address sanitizer with a macro, clang only through __has_feature.
 #if defined(__SANITIZE_ADDRESS__)
+#define IEFIX_FONT_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define IEFIX_FONT_ASAN 1
+#endif
+#endif
+
+#if defined(IEFIX_FONT_ASAN)
 // pango keeps fontconfig patterns in per-thread font maps that are never torn down; the leak
 // checker would report them at exit in every program that draws text. They are not ours.
 extern "C" const char* __lsan_default_suppressions() {

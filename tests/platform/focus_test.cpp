@@ -12,7 +12,7 @@ namespace {
 using Seq = std::vector<std::pair<HWND, std::string>>;
 
 class FocusTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         msgrec::RegisterClass(L"RecFocus");
         a_ = Make(WS_OVERLAPPEDWINDOW | WS_VISIBLE, nullptr);

@@ -10,8 +10,8 @@ TEST(InputMethod, PlacementsAreRecordedPerWindow) {
     wc.lpfnWndProc = DefWindowProcW;
     wc.lpszClassName = L"ImmTestClass";
     RegisterClassW(&wc);
-    HWND top = CreateWindowExW(0, L"ImmTestClass", L"", WS_POPUP, 0, 0, 100, 100, nullptr,
-                               nullptr, nullptr, nullptr);
+    HWND top = CreateWindowExW(0, L"ImmTestClass", L"", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr,
+                               nullptr, nullptr);
     HWND child = CreateWindowExW(0, L"ImmTestClass", L"", WS_CHILD, 0, 0, 10, 10, top, nullptr,
                                  nullptr, nullptr);
     HIMC imc = ImmGetContext(top);

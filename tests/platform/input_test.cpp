@@ -18,14 +18,15 @@ using Names = std::vector<std::string>;
 // `child` at client (50, 50) 100x50, `disabled` at (200, 50), `glass` (HTTRANSPARENT) at
 // (50, 150). The client area starts at screen (103, 126).
 class InputTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         msgrec::RegisterClass(L"RecInput", {}, CS_DBLCLKS, nullptr, LoadCursorW(nullptr, IDC_HAND));
         msgrec::RegisterClass(L"RecInputNoDbl", {}, 0);
-        msgrec::RegisterClass(L"RecGlass", [](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
-            if (m == WM_NCHITTEST) return HTTRANSPARENT;
-            return std::nullopt;
-        });
+        msgrec::RegisterClass(L"RecGlass",
+                              [](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+                                  if (m == WM_NCHITTEST) return HTTRANSPARENT;
+                                  return std::nullopt;
+                              });
         top_ = Make(L"RecInput", WS_POPUP | WS_CAPTION | WS_VISIBLE, 100, 100, 400, 300, nullptr);
         child_ = Make(L"RecInput", WS_CHILD | WS_VISIBLE, 50, 50, 100, 50, top_);
         disabled_ = Make(L"RecInput", WS_CHILD | WS_VISIBLE | WS_DISABLED, 200, 50, 100, 50, top_);
@@ -44,8 +45,8 @@ protected:
         msgrec::Pump();
     }
     HWND Make(const wchar_t* cls, DWORD style, int x, int y, int cx, int cy, HWND parent) {
-        HWND h = CreateWindowExW(0, cls, L"", style, x, y, cx, cy, parent, nullptr, nullptr,
-                                 nullptr);
+        HWND h =
+            CreateWindowExW(0, cls, L"", style, x, y, cx, cy, parent, nullptr, nullptr, nullptr);
         made_.push_back(h);
         return h;
     }
@@ -95,7 +96,8 @@ TEST_F(InputTest, MovesGoToTheDeepestEnabledWindowUnderThePoint) {
 TEST_F(InputTest, HitTestAndCursorComeBeforeTheMouseMessage) {
     inject::MoveTo(163, 186);
     msgrec::Pump();
-    EXPECT_EQ(msgrec::Log::Get().Names(child_), (Names{"WM_NCHITTEST", "WM_SETCURSOR", "WM_MOUSEMOVE"}));
+    EXPECT_EQ(msgrec::Log::Get().Names(child_),
+              (Names{"WM_NCHITTEST", "WM_SETCURSOR", "WM_MOUSEMOVE"}));
     // The parent is asked about the cursor first (DefWindowProc passes it up).
     auto parentAsked = Got(top_, WM_SETCURSOR);
     ASSERT_EQ(parentAsked.size(), 1u);
@@ -119,8 +121,8 @@ TEST_F(InputTest, CaptureTakesEveryMouseMessageInClientCoordinates) {
     inject::Buttons(MOUSEEVENTF_LEFTUP);
     inject::MoveTo(110, 130);
     msgrec::Pump();
-    auto names = msgrec::Log::Get().Names(child_, {WM_NCHITTEST, WM_MOUSEMOVE, WM_LBUTTONDOWN,
-                                                   WM_LBUTTONUP, WM_CAPTURECHANGED});
+    auto names = msgrec::Log::Get().Names(
+        child_, {WM_NCHITTEST, WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP, WM_CAPTURECHANGED});
     EXPECT_EQ(names, (Names{"WM_NCHITTEST", "WM_MOUSEMOVE", "WM_NCHITTEST", "WM_LBUTTONDOWN",
                             "WM_MOUSEMOVE", "WM_LBUTTONUP", "WM_CAPTURECHANGED"}));
     auto moves = Got(child_, WM_MOUSEMOVE);
@@ -309,8 +311,8 @@ TEST_F(InputTest, TranslateMessageMakesCharactersFromKeys) {
         wchar_t ch;
     };
     const Case cases[] = {
-        {{}, 'A', L'a'},         {{VK_SHIFT}, 'A', L'A'},    {{}, '1', L'1'},
-        {{VK_SHIFT}, '1', L'!'}, {{}, VK_RETURN, L'\r'},     {{VK_CONTROL}, 'C', 3},
+        {{}, 'A', L'a'},          {{VK_SHIFT}, 'A', L'A'},      {{}, '1', L'1'},
+        {{VK_SHIFT}, '1', L'!'},  {{}, VK_RETURN, L'\r'},       {{VK_CONTROL}, 'C', 3},
         {{}, VK_OEM_MINUS, L'-'}, {{VK_SHIFT}, VK_OEM_2, L'?'}, {{}, VK_SPACE, L' '},
     };
     for (const auto& c : cases) {
@@ -324,7 +326,7 @@ TEST_F(InputTest, TranslateMessageMakesCharactersFromKeys) {
         EXPECT_EQ(chars[0].wParam, static_cast<WPARAM>(c.ch)) << c.vk;
     }
     msgrec::Log::Get().Clear();
-    inject::Press(VK_LEFT);  // no character
+    inject::Press(VK_LEFT);   // no character
     inject::Type(L"\u4E2D");  // a packet carries any character
     msgrec::Pump();
     auto chars = Got(child_, WM_CHAR);

@@ -28,7 +28,8 @@ TEST(MessageBox, AnswersWithTheDefaultButtonAndWritesTheText) {
         testing::internal::GetCapturedStderr();
     }
     testing::internal::CaptureStderr();
-    MessageBoxW(nullptr, L"\u52A0\u8F7D\u8D44\u6E90\u6587\u4EF6\u5931\u8D25", L"Skin", MB_ICONERROR);
+    MessageBoxW(nullptr, L"\u52A0\u8F7D\u8D44\u6E90\u6587\u4EF6\u5931\u8D25", L"Skin",
+                MB_ICONERROR);
     std::string out = testing::internal::GetCapturedStderr();
     EXPECT_NE(out.find("Skin"), std::string::npos);
     EXPECT_NE(out.find("\xe5\x8a\xa0\xe8\xbd\xbd"), std::string::npos);  // UTF-8 on the way out

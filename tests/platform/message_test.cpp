@@ -13,7 +13,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 class MessageTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         msgrec::RegisterClass(L"RecQueue");
         hwnd_ = CreateWindowExW(0, L"RecQueue", L"", WS_POPUP | WS_VISIBLE, 100, 100, 50, 50,
@@ -57,7 +57,8 @@ TEST_F(MessageTest, RetrievalOrderIsPostedInputQuitPaintTimer) {
             break;
         }
     }
-    EXPECT_EQ(got, (Names{"WM_USER+", "WM_USER+", "WM_KEYDOWN", "WM_QUIT", "WM_PAINT", "WM_TIMER"}));
+    EXPECT_EQ(got,
+              (Names{"WM_USER+", "WM_USER+", "WM_KEYDOWN", "WM_QUIT", "WM_PAINT", "WM_TIMER"}));
     KillTimer(hwnd_, 5);
     key.ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(1, &key, sizeof(key));
@@ -104,8 +105,8 @@ TEST_F(MessageTest, TimerProcAndThreadTimers) {
 TEST_F(MessageTest, FiltersLeaveOtherMessagesQueued) {
     HWND other = CreateWindowExW(0, L"RecQueue", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
                                  nullptr, nullptr);
-    HWND child = CreateWindowExW(0, L"RecQueue", L"", WS_CHILD, 0, 0, 1, 1, hwnd_, nullptr,
-                                 nullptr, nullptr);
+    HWND child = CreateWindowExW(0, L"RecQueue", L"", WS_CHILD, 0, 0, 1, 1, hwnd_, nullptr, nullptr,
+                                 nullptr);
     PostMessageW(other, WM_USER + 1, 0, 0);
     PostMessageW(child, WM_USER + 2, 0, 0);
     PostMessageW(nullptr, WM_USER + 3, 0, 0);  // a thread message

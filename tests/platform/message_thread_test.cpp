@@ -13,8 +13,7 @@ namespace {
 
 HWND MakeWindow(const wchar_t* cls = L"RecThread") {
     msgrec::RegisterClass(cls);
-    return CreateWindowExW(0, cls, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr,
-                           nullptr);
+    return CreateWindowExW(0, cls, L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
 }
 
 TEST(MessageThreads, SendWaitsForTheOwnerToRetrieveAndRunsOnTheOwnerThread) {

@@ -12,11 +12,11 @@
 namespace {
 
 class TooltipTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         msgrec::RegisterClass(L"RecTipOwner");
-        owner_ = CreateWindowExW(0, L"RecTipOwner", L"", WS_POPUP | WS_VISIBLE, 100, 100, 300,
-                                 200, nullptr, nullptr, nullptr, nullptr);
+        owner_ = CreateWindowExW(0, L"RecTipOwner", L"", WS_POPUP | WS_VISIBLE, 100, 100, 300, 200,
+                                 nullptr, nullptr, nullptr, nullptr);
         tip_ = CreateWindowExW(0, L"tooltips_class32", nullptr, 0x80000003, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner_, nullptr,
                                nullptr, nullptr);
@@ -71,7 +71,8 @@ TEST_F(TooltipTest, ToolsAreKeptAndTrackingShowsTheText) {
     ASSERT_TRUE(display::CaptureWindow(tip_, &cap, true));
     EXPECT_EQ(cap.ColorAt(r.right - r.left - 3, 2), GetSysColor(COLOR_INFOBK));
     // The mouse passes through a tip to the window below.
-    EXPECT_EQ(SendMessageW(tip_, WM_NCHITTEST, 0, MAKELPARAM(r.left + 2, r.top + 2)), HTTRANSPARENT);
+    EXPECT_EQ(SendMessageW(tip_, WM_NCHITTEST, 0, MAKELPARAM(r.left + 2, r.top + 2)),
+              HTTRANSPARENT);
 
     wchar_t text[80] = {};
     TOOLINFOW query = tool_;

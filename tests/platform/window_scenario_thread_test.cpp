@@ -44,14 +44,16 @@ TEST(WindowScenario, PaintMoveResizeClickTypeAndCrossThreadSends) {
     std::wstring typed;
     std::wstring banner = L"Main";
     msgrec::RegisterClass(L"ScenarioMain", {}, CS_DBLCLKS,
-                          reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1), LoadCursorW(nullptr, IDC_ARROW));
+                          reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1),
+                          LoadCursorW(nullptr, IDC_ARROW));
     msgrec::RegisterClass(L"ScenarioChild", {}, CS_DBLCLKS,
-                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), LoadCursorW(nullptr, IDC_IBEAM));
-    HWND main = CreateWindowExW(0, L"ScenarioMain", L"Scenario",
-                                WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 200, 150, 400, 300,
-                                nullptr, nullptr, nullptr, nullptr);
-    HWND child = CreateWindowExW(0, L"ScenarioChild", L"", WS_CHILD | WS_VISIBLE, 20, 20, 200,
-                                 100, main, nullptr, nullptr, nullptr);
+                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1),
+                          LoadCursorW(nullptr, IDC_IBEAM));
+    HWND main =
+        CreateWindowExW(0, L"ScenarioMain", L"Scenario", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN,
+                        200, 150, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    HWND child = CreateWindowExW(0, L"ScenarioChild", L"", WS_CHILD | WS_VISIBLE, 20, 20, 200, 100,
+                                 main, nullptr, nullptr, nullptr);
     ASSERT_TRUE(main && child);
 
     DWORD mainThread = GetCurrentThreadId();
@@ -77,12 +79,15 @@ TEST(WindowScenario, PaintMoveResizeClickTypeAndCrossThreadSends) {
                 InvalidateRect(h, nullptr, TRUE);
                 ++crossThreadCalls;
                 return static_cast<LRESULT>(w + 1);
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
         }
     });
     msgrec::SetHandler(child, [&](HWND h, UINT m, WPARAM w, LPARAM) -> std::optional<LRESULT> {
         switch (m) {
-            case WM_LBUTTONDOWN: SetFocus(h); return 0;
+            case WM_LBUTTONDOWN:
+                SetFocus(h);
+                return 0;
             case WM_CHAR:
                 typed.push_back(static_cast<wchar_t>(w));
                 InvalidateRect(h, nullptr, TRUE);
@@ -97,7 +102,8 @@ TEST(WindowScenario, PaintMoveResizeClickTypeAndCrossThreadSends) {
                 EndPaint(h, &ps);
                 return 0;
             }
-            default: return std::nullopt;
+            default:
+                return std::nullopt;
         }
     });
     InvalidateRect(main, nullptr, TRUE);
@@ -139,11 +145,11 @@ TEST(WindowScenario, PaintMoveResizeClickTypeAndCrossThreadSends) {
     EXPECT_EQ(GetFocus(), child);
     EXPECT_EQ(typed, L"hi2X");
     // Every mouse event is hit-tested and sets the cursor before its own message.
-    EXPECT_EQ(msgrec::Log::Get().Names(child, {WM_NCHITTEST, WM_SETCURSOR, WM_MOUSEMOVE,
-                                               WM_LBUTTONDOWN, WM_SETFOCUS, WM_LBUTTONUP}),
-              (Names{"WM_NCHITTEST", "WM_SETCURSOR", "WM_MOUSEMOVE", "WM_NCHITTEST",
-                     "WM_SETCURSOR", "WM_LBUTTONDOWN", "WM_SETFOCUS", "WM_NCHITTEST",
-                     "WM_SETCURSOR", "WM_LBUTTONUP"}));
+    EXPECT_EQ(
+        msgrec::Log::Get().Names(child, {WM_NCHITTEST, WM_SETCURSOR, WM_MOUSEMOVE, WM_LBUTTONDOWN,
+                                         WM_SETFOCUS, WM_LBUTTONUP}),
+        (Names{"WM_NCHITTEST", "WM_SETCURSOR", "WM_MOUSEMOVE", "WM_NCHITTEST", "WM_SETCURSOR",
+               "WM_LBUTTONDOWN", "WM_SETFOCUS", "WM_NCHITTEST", "WM_SETCURSOR", "WM_LBUTTONUP"}));
     EXPECT_EQ(msgrec::Log::Get().Count(child, WM_KEYDOWN), 5u);  // h, i, 2, shift, X
     EXPECT_EQ(msgrec::Log::Get().Count(child, WM_CHAR), 4u);
     EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_IBEAM));
@@ -185,8 +191,8 @@ TEST(WindowScenario, PaintMoveResizeClickTypeAndCrossThreadSends) {
 TEST(WindowScenario, CapturesCanBeWrittenForAPerson) {
     // Keeps the picture of a painted window where a person (or a CI artifact step) can see it.
     msgrec::RegisterClass(L"ScenarioShot", {}, 0, reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
-    HWND h = CreateWindowExW(0, L"ScenarioShot", L"Shot", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40,
-                             40, 320, 200, nullptr, nullptr, nullptr, nullptr);
+    HWND h = CreateWindowExW(0, L"ScenarioShot", L"Shot", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                             320, 200, nullptr, nullptr, nullptr, nullptr);
     msgrec::SetHandler(h, [](HWND w, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
         if (m != WM_PAINT) return std::nullopt;
         PAINTSTRUCT ps;

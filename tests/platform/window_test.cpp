@@ -13,7 +13,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 class WindowTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         msgrec::RegisterClass(L"RecWindow");
         msgrec::Log::Get().Clear();
@@ -93,13 +93,15 @@ TEST_F(WindowTest, CreationParameterAndGeometryReachTheWindow) {
     RECT calc{};
     WPARAM sizeKind = 99;
     LPARAM sizeArg = 0, moveArg = 0;
-    msgrec::RegisterClass(L"RecWindow", [&](HWND, UINT m, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
-        if (m == WM_NCCREATE) seen = reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams;
-        if (m == WM_NCCALCSIZE && !w) calc = *reinterpret_cast<RECT*>(l);
-        if (m == WM_SIZE) sizeKind = w, sizeArg = l;
-        if (m == WM_MOVE) moveArg = l;
-        return std::nullopt;
-    });
+    msgrec::RegisterClass(L"RecWindow",
+                          [&](HWND, UINT m, WPARAM w, LPARAM l) -> std::optional<LRESULT> {
+                              if (m == WM_NCCREATE)
+                                  seen = reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams;
+                              if (m == WM_NCCALCSIZE && !w) calc = *reinterpret_cast<RECT*>(l);
+                              if (m == WM_SIZE) sizeKind = w, sizeArg = l;
+                              if (m == WM_MOVE) moveArg = l;
+                              return std::nullopt;
+                          });
     HWND h = Make(WS_POPUP | WS_BORDER, nullptr, 30, 40, 120, 80, &marker);
     EXPECT_EQ(seen, &marker);
     EXPECT_EQ(calc.left, 30);
@@ -118,9 +120,9 @@ TEST_F(WindowTest, CreationParameterAndGeometryReachTheWindow) {
 }
 
 TEST_F(WindowTest, DefaultPlacementFitsTheWorkArea) {
-    HWND h = CreateWindowExW(0, L"RecWindow", L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                             nullptr, nullptr);
+    HWND h =
+        CreateWindowExW(0, L"RecWindow", L"", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, nullptr, nullptr);
     made_.push_back(h);
     RECT r;
     ASSERT_TRUE(GetWindowRect(h, &r));
@@ -133,20 +135,20 @@ TEST_F(WindowTest, DefaultPlacementFitsTheWorkArea) {
 
 TEST_F(WindowTest, CreationFailsWhenTheWindowRefuses) {
     for (UINT refuse : {WM_NCCREATE, WM_CREATE}) {
-        msgrec::RegisterClass(L"RecWindow", [refuse](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
-            if (m == refuse) return refuse == WM_NCCREATE ? 0 : -1;
-            return std::nullopt;
-        });
+        msgrec::RegisterClass(L"RecWindow",
+                              [refuse](HWND, UINT m, WPARAM, LPARAM) -> std::optional<LRESULT> {
+                                  if (m == refuse) return refuse == WM_NCCREATE ? 0 : -1;
+                                  return std::nullopt;
+                              });
         msgrec::Log::Get().Clear();
         EXPECT_EQ(Make(WS_POPUP), nullptr);
         auto recs = msgrec::Log::Get().Records();
         ASSERT_FALSE(recs.empty());
         HWND h = recs.front().hwnd;
         EXPECT_FALSE(IsWindow(h));
-        Names expected = refuse == WM_NCCREATE
-                             ? Names{"WM_NCCREATE", "WM_NCDESTROY"}
-                             : Names{"WM_NCCREATE", "WM_NCCALCSIZE", "WM_CREATE", "WM_DESTROY",
-                                     "WM_NCDESTROY"};
+        Names expected = refuse == WM_NCCREATE ? Names{"WM_NCCREATE", "WM_NCDESTROY"}
+                                               : Names{"WM_NCCREATE", "WM_NCCALCSIZE", "WM_CREATE",
+                                                       "WM_DESTROY", "WM_NCDESTROY"};
         EXPECT_EQ(msgrec::Log::Get().Names(h), expected);
     }
 }
@@ -167,10 +169,9 @@ TEST_F(WindowTest, DestructionGoesParentFirstAndEndsWithNcDestroy) {
     ASSERT_TRUE(DestroyWindow(top));
     auto seq = msgrec::Log::Get().Sequence({WM_DESTROY, WM_NCDESTROY});
     std::vector<std::pair<HWND, std::string>> expected = {
-        {owned, "WM_DESTROY"},  {owned, "WM_NCDESTROY"}, {top, "WM_DESTROY"},
-        {a, "WM_DESTROY"},      {aa, "WM_DESTROY"},      {b, "WM_DESTROY"},
-        {aa, "WM_NCDESTROY"},   {a, "WM_NCDESTROY"},     {b, "WM_NCDESTROY"},
-        {top, "WM_NCDESTROY"},
+        {owned, "WM_DESTROY"}, {owned, "WM_NCDESTROY"}, {top, "WM_DESTROY"},  {a, "WM_DESTROY"},
+        {aa, "WM_DESTROY"},    {b, "WM_DESTROY"},       {aa, "WM_NCDESTROY"}, {a, "WM_NCDESTROY"},
+        {b, "WM_NCDESTROY"},   {top, "WM_NCDESTROY"},
     };
     EXPECT_EQ(seq, expected);
     EXPECT_TRUE(aliveDuringNcDestroy);

@@ -13,7 +13,7 @@ namespace {
 using Names = std::vector<std::string>;
 
 class WinposTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         msgrec::RegisterClass(L"RecPos");
         msgrec::Log::Get().Clear();
@@ -26,8 +26,8 @@ protected:
         msgrec::Pump();
     }
     HWND Make(DWORD style, int x, int y, int cx, int cy, HWND parent = nullptr, DWORD ex = 0) {
-        HWND h = CreateWindowExW(ex, L"RecPos", L"", style, x, y, cx, cy, parent, nullptr,
-                                 nullptr, nullptr);
+        HWND h = CreateWindowExW(ex, L"RecPos", L"", style, x, y, cx, cy, parent, nullptr, nullptr,
+                                 nullptr);
         made_.push_back(h);
         return h;
     }
@@ -107,15 +107,40 @@ struct PosCase {
 
 TEST_F(WinposTest, SetWindowPosSendsWhatChanged) {
     const PosCase cases[] = {
-        {"move", 20, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER,
+        {"move",
+         20,
+         30,
+         0,
+         0,
+         SWP_NOSIZE | SWP_NOZORDER,
          {"WM_WINDOWPOSCHANGING", "WM_WINDOWPOSCHANGED", "WM_MOVE"}},
-        {"size", 0, 0, 90, 70, SWP_NOMOVE | SWP_NOZORDER,
+        {"size",
+         0,
+         0,
+         90,
+         70,
+         SWP_NOMOVE | SWP_NOZORDER,
          {"WM_WINDOWPOSCHANGING", "WM_NCCALCSIZE", "WM_WINDOWPOSCHANGED", "WM_SIZE"}},
-        {"frame only", 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED,
+        {"frame only",
+         0,
+         0,
+         0,
+         0,
+         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED,
          {"WM_WINDOWPOSCHANGING", "WM_NCCALCSIZE", "WM_WINDOWPOSCHANGED"}},
-        {"nothing", 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER,
+        {"nothing",
+         0,
+         0,
+         0,
+         0,
+         SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER,
          {"WM_WINDOWPOSCHANGING", "WM_WINDOWPOSCHANGED"}},
-        {"silent change", 1, 1, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOSENDCHANGING,
+        {"silent change",
+         1,
+         1,
+         0,
+         0,
+         SWP_NOSIZE | SWP_NOZORDER | SWP_NOSENDCHANGING,
          {"WM_WINDOWPOSCHANGED", "WM_MOVE"}},
     };
     HWND h = Make(WS_POPUP, 0, 0, 50, 50);
@@ -202,8 +227,8 @@ TEST_F(WinposTest, MinimiseMaximiseRestoreReportTheirSizeKinds) {
     EXPECT_EQ(r.left, 100);
     EXPECT_EQ(r.bottom, 400);
 
-    EXPECT_EQ(kinds, (std::vector<WPARAM>{SIZE_MAXIMIZED, SIZE_MINIMIZED, SIZE_MAXIMIZED,
-                                          SIZE_RESTORED}));
+    EXPECT_EQ(kinds,
+              (std::vector<WPARAM>{SIZE_MAXIMIZED, SIZE_MINIMIZED, SIZE_MAXIMIZED, SIZE_RESTORED}));
     EXPECT_EQ(sizes[0], MAKELPARAM(1920, 1080 - 23));
     EXPECT_EQ(sizes[1], 0);
     EXPECT_EQ(sizes[3], MAKELPARAM(400 - 16, 300 - 39));

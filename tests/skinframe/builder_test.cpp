@@ -329,6 +329,8 @@ TEST(DialogBuilder, FontsReachTheManager) {
         {L"<Font name=\"DejaVu Sans\" bold=\"True\" default=\"TRUE\" />", true, L"DejaVu Sans", 12,
          false, false, false, false},
         {L"<Font name=\"DejaVu Sans\" size=\"10\" size=\"16\" />", true, L"DejaVu Sans", 16},
+        // An empty name is still a font: later fonts keep their indexes.
+        {L"<Font name=\"\" size=\"14\" />", true, L"", 14},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.font);

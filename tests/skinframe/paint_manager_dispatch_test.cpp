@@ -266,6 +266,24 @@ TEST_F(Dispatch, TheClickControlGetsTheMovesWhileItHoldsTheMouse) {
     Deliver(window.manager, WM_LBUTTONUP, 0, At(225, 60));
 }
 
+TEST_F(Dispatch, AControlThatDiesWhileHeldIsForgotten) {
+    Deliver(window.manager, WM_MOUSEMOVE, 0, At(75, 60));
+    Deliver(window.manager, WM_LBUTTONDOWN, MK_LBUTTON, At(75, 60));
+    Deliver(window.manager, WM_KEYDOWN, 'K', 0);
+    ASSERT_EQ(window.manager.GetFocus(), left);
+    static_cast<CContainerUI*>(left->GetParent())->SetDelayedDestroy(false);
+    static_cast<CContainerUI*>(left->GetParent())->Remove(left);
+    left = nullptr;
+    EXPECT_EQ(window.manager.GetFocus(), nullptr);
+    // Hover, click and key control are gone with it: nothing reaches freed memory.
+    Deliver(window.manager, WM_KEYUP, 'K', 0);
+    Deliver(window.manager, WM_MOUSEMOVE, 0, At(225, 60));
+    Deliver(window.manager, WM_LBUTTONUP, 0, At(225, 60));
+    Deliver(window.manager, WM_CLOSE, 0, 0);
+    EXPECT_EQ(right->Count(UIEVENT_MOUSEENTER), 1);
+    window.manager.ReleaseCapture();
+}
+
 TEST_F(Dispatch, HoverWithoutATooltipStillReachesTheHoverControl) {
     Deliver(window.manager, WM_MOUSEMOVE, 0, At(75, 60));
     EXPECT_TRUE(Deliver(window.manager, WM_MOUSEHOVER, 0, At(75, 60)));

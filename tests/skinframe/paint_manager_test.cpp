@@ -490,4 +490,30 @@ TEST(PaintManagerFilters, TheFirstFilterThatTakesAMessageEndsItsHandling) {
     EXPECT_TRUE(window.manager.RemovePreMessageFilter(&never));
 }
 
+TEST(PaintManagerLoop, TheMessageLoopPreTranslatesUntilQuit) {
+    TestWindow window;
+    auto* root = new CVerticalLayoutUI;
+    auto* a = new CButtonUI;
+    auto* b = new CButtonUI;
+    root->Add(a);
+    root->Add(b);
+    window.Attach(root);
+    window.manager.SetFocus(a);
+    ::PostMessageW(window.hwnd, WM_KEYDOWN, VK_TAB, 0);
+    ::PostQuitMessage(0);
+    CPaintManagerUI::MessageLoop();
+    EXPECT_EQ(window.manager.GetFocus(), b);
+}
+
+TEST(PaintManagerSettings, InitSizeResizesTheWindowOnlyBeforeATreeIsAttached) {
+    TestWindow window(300, 200);
+    window.manager.SetInitSize(200, 150);
+    EXPECT_EQ(window.manager.GetClientSize().cx, 200);
+    EXPECT_EQ(window.manager.GetClientSize().cy, 150);
+    window.Attach(new CVerticalLayoutUI);
+    window.manager.SetInitSize(120, 100);
+    EXPECT_EQ(window.manager.GetInitSize().cx, 120);
+    EXPECT_EQ(window.manager.GetClientSize().cx, 200) << "the tree is there: only stored";
+}
+
 }  // namespace

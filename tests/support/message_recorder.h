@@ -100,7 +100,7 @@ inline const char* Name(UINT msg) {
 }
 
 class Log {
-public:
+  public:
     static Log& Get() {
         static Log* log = new Log;
         return *log;
@@ -143,7 +143,7 @@ public:
     }
     size_t Count(HWND hwnd, UINT msg) const { return Of(hwnd, {msg}).size(); }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<Record> records_;
 };
