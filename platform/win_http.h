@@ -8,16 +8,11 @@
 #pragma once
 
 #include "platform/win_base.h"
+#include "platform/win_kernel.h"
 
 using HINTERNET = void*;
-using HGLOBAL = void*;
 
 // Memory handed out by the calls below (the texts of the records) is released with GlobalFree.
-// GlobalFree returns null on success and the handle itself when it cannot be released.
-constexpr UINT GMEM_FIXED = 0x0000;
-constexpr UINT GMEM_ZEROINIT = 0x0040;
-HGLOBAL GlobalAlloc(UINT flags, size_t bytes);
-HGLOBAL GlobalFree(HGLOBAL memory);
 
 // Access types of WinHttpOpen and of WINHTTP_PROXY_INFO.
 constexpr DWORD WINHTTP_ACCESS_TYPE_DEFAULT_PROXY = 0;

@@ -20,6 +20,13 @@ constexpr UINT CP_UTF8 = 65001;
 constexpr UINT CP_GBK = 936;
 constexpr DWORD MB_ERR_INVALID_CHARS = 0x08;
 
+using HGLOBAL = void*;
+constexpr UINT GMEM_FIXED = 0x0000;
+constexpr UINT GMEM_ZEROINIT = 0x0040;
+// GlobalFree returns null on success and the handle itself when it cannot be released.
+HGLOBAL GlobalAlloc(UINT flags, size_t bytes);
+HGLOBAL GlobalFree(HGLOBAL memory);
+
 DWORD GetLastError();
 void SetLastError(DWORD code);
 

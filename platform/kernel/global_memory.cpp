@@ -1,7 +1,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/win_http.h"
+#include "platform/win_kernel.h"
 
 HGLOBAL GlobalAlloc(UINT flags, size_t bytes) {
     void* memory = std::malloc(bytes == 0 ? 1 : bytes);

@@ -328,7 +328,9 @@ UINT GetPrivateProfileIntW(LPCWSTR lpAppName, LPCWSTR lpKeyName, INT nDefault, L
     if (!FindValue(text, lpAppName, lpKeyName, value) || value.empty()) {
         return static_cast<UINT>(nDefault);
     }
-    size_t pos = 0;
+    // A quoted value keeps its inner blanks; they still come before the number.
+    size_t pos = value.find_first_not_of(" \t");
+    if (pos == std::string::npos) return 0;
     bool negative = false;
     if (value[pos] == '+' || value[pos] == '-') negative = value[pos++] == '-';
     unsigned long long number = 0;

@@ -11,6 +11,7 @@
 #include <random>
 #include <string>
 
+#include "support/hosts_reference.h"
 #include "support/mount_namespace.h"
 #include "support/temp_dir.h"
 
@@ -107,24 +108,6 @@ TEST(HostsFixerTest, TrimSpacesTouchesOnlySpaces) {
 // The rewrite searches the host once per occurrence rather than once per line; compare it with
 // the plain line-by-line rule on many mixed files.
 TEST(HostsFixerTest, RewriteMatchesTheLineByLineRule) {
-    auto reference = [](const std::string& in) {
-        std::string text;  // text mode: a CR LF pair reads as a line feed
-        for (size_t i = 0; i < in.size(); ++i) {
-            if (in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n') continue;
-            text += in[i];
-        }
-        std::string out;
-        for (size_t start = 0; start < text.size();) {
-            size_t lf = text.find('\n', start);
-            size_t next = lf == std::string::npos ? text.size() : lf + 1;
-            std::string line = HostsFixer::TrimSpaces(text.substr(start, next - start));
-            if (line[0] != '#' && line[0] != '\n' && line.find(kSettingsHost) != std::string::npos)
-                out += '#';
-            out += line;
-            start = next;
-        }
-        return out + "\n127.0.0.1 " + kSettingsHost;
-    };
     const std::string host = kSettingsHost;
     const std::string pieces[] = {" ",
                                   "  ",
@@ -143,7 +126,8 @@ TEST(HostsFixerTest, RewriteMatchesTheLineByLineRule) {
         std::string in;
         int count = static_cast<int>(random() % 24);
         for (int i = 0; i < count; ++i) in += pieces[random() % std::size(pieces)];
-        ASSERT_EQ(HostsFixer::RewriteText(in), reference(in)) << ::testing::PrintToString(in);
+        ASSERT_EQ(HostsFixer::RewriteText(in), hosts_reference::Rewrite(in, host))
+            << ::testing::PrintToString(in);
     }
 }
 

@@ -44,6 +44,7 @@ const char kFixture[] =
     "Trailing=12abc\r\n"
     "Letters=abc\r\n"
     "Huge=99999999999\r\n"
+    "Padded=\" 42 \"\r\n"
     "[main]\r\n"
     "Name=a later section of the same name is not read\r\n";
 
@@ -89,7 +90,7 @@ TEST_F(ProfileRead, IntegersTakeTheLeadingDigits) {
     };
     const Case cases[] = {
         {L"YesOrNo", 1},  {L"Port", 8080},     {L"Trailing", 12}, {L"Letters", 0},
-        {L"Negative", 0}, {L"Huge", UINT_MAX}, {L"Missing", 7},
+        {L"Negative", 0}, {L"Huge", UINT_MAX}, {L"Padded", 42},   {L"Missing", 7},
     };
     const std::wstring file = Wide(file_);
     for (const auto& c : cases) {
