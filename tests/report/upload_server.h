@@ -158,17 +158,21 @@ class HangUpServer {
     std::atomic<int> connections_{0};
 };
 
-// A loopback port where nothing listens: bound, then closed again.
+// A loopback port where nothing listens. The socket stays bound (never listening) for the life of
+// the process: connections to it are refused, and no server of a test running beside this one
+// can be given the same port meanwhile.
 inline std::wstring ClosedPortBaseUrl() {
-    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof(address);
-    bind(fd, reinterpret_cast<sockaddr*>(&address), size);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
-    close(fd);
-    return L"http://127.0.0.1:" + std::to_wstring(ntohs(address.sin_port));
+    static const int port = [] {
+        int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof(address);
+        bind(fd, reinterpret_cast<sockaddr*>(&address), size);
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size);
+        return static_cast<int>(ntohs(address.sin_port));
+    }();
+    return L"http://127.0.0.1:" + std::to_wstring(port);
 }
 
 // Requests in these tests go where the test says, whatever the machine's environment names.
